@@ -1,0 +1,31 @@
+# The two commands a new user needs: `make run` and `make test`.
+# Both install any missing Debian packages first (scripts/install-deps.sh).
+
+JOBS ?= $(shell nproc)
+
+.PHONY: run test deps build-release build-dev format-check clean
+
+run: build-release
+	mkdir -p build
+	build/release/src/cli/quorvel-render -s DTMF1 -t 70 -p 60 -o build/demo.wav -- "0123456789ABCDEF 1470"
+	@echo "Rendered the demo sequence to build/demo.wav"
+
+test: build-dev
+	ctest --preset dev -j $(JOBS)
+
+deps:
+	scripts/install-deps.sh
+
+build-release: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+build-dev: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+
+format-check: build-dev
+	cmake --build --preset dev --target format-check
+
+clean:
+	rm -rf build

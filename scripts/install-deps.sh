@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Quorvel need.
+# Idempotent: only missing packages are installed, and apt is not touched at all
+# when nothing is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make pkg-config
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6svg6
+    libsndfile1-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    pulseaudio pulseaudio-utils multimon-ng
+    xvfb xauth
+    desktop-file-utils appstream
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+    sudo=()
+elif command -v sudo >/dev/null; then
+    sudo=(sudo)
+else
+    echo "error: need root or sudo to install: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

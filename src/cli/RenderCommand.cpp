@@ -1,0 +1,138 @@
+#include "RenderCommand.h"
+
+#include "DtmfTable.h"
+#include "PcmOutput.h"
+#include "RenderOptions.h"
+#include "Renderer.h"
+#include "Timings.h"
+#include "ToneErrors.h"
+#include "ToneSetCatalog.h"
+#include "ToneSetNames.h"
+#include "modTone.h"
+
+#include <QtGlobal>
+
+#include <cctype>
+#include <new>
+#include <string>
+
+namespace {
+
+constexpr const char* kProgram = "quorvel-render: ";
+
+bool endsWithWav(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string suffix = path.substr(path.size() - 4);
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix == ".wav";
+}
+
+void printList(const ToneSetCatalog& catalog, std::ostream& out)
+{
+    const auto& entries = catalog.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        out << i << '\t' << entries[i].text << '\t';
+        if (i >= 2)
+            out << entries[i].itemData;
+        out << '\n';
+    }
+}
+
+// The durations the window would show after choosing the set: DTMF presets, or the
+// file set's own duration with no pause between tones.
+void applyPresets(const ToneSetCatalog& catalog, int index, RenderOptions& options)
+{
+    double tone = 70;
+    double pause = 0;
+    if (index == 0 || index == 1) {
+        const DtmfPreset& preset = index == 0 ? kDtmf1Preset : kDtmf2Preset;
+        tone = std::stod(std::string(preset.toneDurationText));
+        pause = std::stod(std::string(preset.tonePauseText));
+    } else if (index >= 2) {
+        tone = catalog.entries()[static_cast<std::size_t>(index)].itemData;
+    }
+    if (!options.toneMs)
+        options.toneMs = tone;
+    if (!options.pauseMs)
+        options.pauseMs = pause;
+}
+
+std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, std::ostream& out)
+{
+    const std::string& path = options.output;
+    if (path.empty() || path == "-")
+        return writeRawPcm(out, buffer.samples()) ? std::string()
+                                                  : std::string("cannot write standard output");
+    if (endsWithWav(path))
+        return writeWavFile(path, buffer.samples());
+    return writeRawFile(path, buffer.samples());
+}
+
+int usageError(std::ostream& err, const std::string& message)
+{
+    err << kProgram << message << "\nTry 'quorvel-render --help'.\n";
+    return 2;
+}
+
+} // namespace
+
+int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err)
+{
+    auto parsed = parseRenderOptions(arguments);
+    if (const auto* usage = std::get_if<UsageError>(&parsed))
+        return usageError(err, usage->message);
+    RenderOptions& options = std::get<RenderOptions>(parsed);
+    if (options.help) {
+        out << options.helpText;
+        return 0;
+    }
+    if (options.version) {
+        out << "quorvel-render " << QT_STRINGIFY(QUORVEL_VERSION) << '\n';
+        return 0;
+    }
+
+    ToneSetCatalog catalog;
+    modTone m;
+    LoadDtmfTable(m.Tones);
+    if (options.list) {
+        printList(catalog, out);
+        return out ? 0 : 1;
+    }
+
+    int index = options.index.value_or(0);
+    if (options.setName) {
+        const auto found = catalog.indexOf(*options.setName);
+        if (!found)
+            return usageError(err, "unknown tone set '" + *options.setName + "' (see --list)");
+        index = *found;
+    }
+    if (index >= static_cast<int>(catalog.entries().size()))
+        return usageError(err, "no tone set with index " + std::to_string(index) + " (see --list)");
+    applyPresets(catalog, index, options);
+
+    try {
+        m.ToneDuration = *options.toneMs / 1000;
+        m.TonePause = *options.pauseMs / 1000;
+        m.SequencePause = options.sequencePauseMs / 1000;
+        m.UseRepeatTone = options.repeatTone;
+        ComputeTimings(m);
+        if (!options.sequence.empty())
+            renderSequence(m, options.sequence, index);
+    } catch (const ToneError& e) {
+        err << kProgram << e.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << kProgram << "out of memory\n";
+        return 1;
+    }
+
+    const std::string error = writeSamples(options, m.SampleBuffer, out);
+    if (!error.empty()) {
+        err << kProgram << error << '\n';
+        return 1;
+    }
+    return 0;
+}

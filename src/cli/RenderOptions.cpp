@@ -1,0 +1,109 @@
+#include "RenderOptions.h"
+
+#include "DurationText.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const char* const kDescription =
+    "Renders a tone sequence to 16-bit mono PCM at 22050 Hz, sample for sample as the\n"
+    "Quorvel window plays it. Symbols are 0-9 and A-F; a blank separates sequences.";
+
+const char* const kExamples = "\nExamples:\n"
+                              "  quorvel-render -i 0 -t 70 -p 60 -- \"12 3\" > call.raw\n"
+                              "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n";
+
+std::optional<double> durationOption(const QCommandLineParser& parser, const QString& name,
+                                     std::string& error)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    const QString text = parser.value(name);
+    const auto value = parseDurationText(text.toStdString());
+    if (!value) {
+        error = "invalid value for --" + name.toStdString() + ": '" + text.toStdString() +
+                "' is not a number of milliseconds";
+    } else if (*value < 0) {
+        error = "invalid value for --" + name.toStdString() + ": '" + text.toStdString() +
+                "' is negative";
+    }
+    return value;
+}
+
+} // namespace
+
+std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption version({"v", "version"}, "Show the version.");
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOptions({
+        {{"i", "index"}, "Tone-set index as in the selector: 0 DTMF1, 1 DTMF2, 2.. file sets (default 0).", "K"},
+        {{"s", "set"}, "Tone set by name: DTMF1, DTMF2 (or their entry texts), or a file set's name.", "NAME"},
+        {{"t", "tone"}, "Tone duration in ms (default: the set's preset).", "MS"},
+        {{"p", "pause"}, "Pause between tones in ms (default: the set's preset).", "MS"},
+        {{"q", "seq-pause"}, "Pause for each blank, between sequences, in ms (default 300).", "MS"},
+        {{"r", "repeat-tone"}, "Send a symbol equal to the one before it as E."},
+        {{"l", "list"}, "Print the tone sets: index, name and default duration, tab-separated."},
+        {{"o", "output"}, "FILE.wav: a WAV file; any other name: raw samples; none or -: raw little-endian samples on standard output.", "FILE"},
+    });
+    parser.addPositionalArgument("SEQUENCE", "The tone sequence, e.g. \"0123 456\".");
+
+    if (!parser.parse(arguments))
+        return UsageError{parser.errorText().toStdString()};
+
+    RenderOptions options;
+    options.helpText = parser.helpText().toStdString() + kExamples;
+    if (parser.isSet(help)) {
+        options.help = true;
+        return options;
+    }
+    if (parser.isSet(version)) {
+        options.version = true;
+        return options;
+    }
+
+    std::string error;
+    if (parser.isSet("index")) {
+        bool ok = false;
+        const int index = parser.value("index").toInt(&ok);
+        if (!ok || index < -1)
+            return UsageError{"invalid value for --index: '" + parser.value("index").toStdString() +
+                              "' is not a tone-set index"};
+        options.index = index;
+    }
+    if (parser.isSet("set")) {
+        if (options.index)
+            return UsageError{"--index and --set cannot be used together"};
+        options.setName = parser.value("set").toStdString();
+    }
+    options.toneMs = durationOption(parser, "tone", error);
+    options.pauseMs = durationOption(parser, "pause", error);
+    if (const auto seqPause = durationOption(parser, "seq-pause", error))
+        options.sequencePauseMs = *seqPause;
+    if (!error.empty())
+        return UsageError{error};
+
+    options.repeatTone = parser.isSet("repeat-tone");
+    options.list = parser.isSet("list");
+    options.output = parser.value("output").toStdString();
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return UsageError{"too many arguments: give the sequence as one argument, in quotes if it "
+                          "holds blanks"};
+    if (positional.isEmpty()) {
+        if (!options.list)
+            return UsageError{"missing SEQUENCE (see --help)"};
+    } else {
+        // One byte per character, as the window hands its text to the renderer; characters
+        // outside Latin-1 become '?', which is no symbol.
+        options.sequence = positional.front().toLatin1().toStdString();
+    }
+    return options;
+}

@@ -1,0 +1,15 @@
+#include "RenderCommand.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    // A closed pipe on standard output is reported as a write error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::ios::sync_with_stdio(false);
+    QCoreApplication app(argc, argv);
+    return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr);
+}
