@@ -64,8 +64,9 @@ grep -q '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo"
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 "x" $7*256+$8}'; }
 for size in 16 32; do
     icon=$share/icons/hicolor/${size}x${size}/apps/quorvel.png
-    [[ -f "$icon" ]] && [[ $(png_size "$icon") == "${size}x${size}" ]] ||
-        fail "icon ${size}x${size} has size $(png_size "$icon" 2>/dev/null)"
+    if [[ -f "$icon" && $(png_size "$icon") != "${size}x${size}" ]]; then
+        fail "icon ${size}x${size} has size $(png_size "$icon")"
+    fi
 done
 
 cmp -s "$source/data/TONESETS.INI" "$share/quorvel/TONESETS.INI" ||
