@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng
     xvfb xauth
-    desktop-file-utils appstream
+    desktop-file-utils appstream groff-base
 )
 
 missing=()
