@@ -2,6 +2,7 @@
 
 #include "DtmfTable.h"
 #include "PcmOutput.h"
+#include "PlaybackCycle.h"
 #include "RenderOptions.h"
 #include "Renderer.h"
 #include "Timings.h"
@@ -77,9 +78,25 @@ int usageError(std::ostream& err, const std::string& message)
     return 2;
 }
 
+// Plays through the same cycle as the window's Send; the cycle reports its own failures.
+int playSequence(modTone& m, const std::string& sequence, int index, const PlayServices& play,
+                 std::ostream& out)
+{
+    PlaybackCycle cycle(m, play.device, play.ticks, play.messages, play.events);
+    cycle.setToneSetIndexSource([index] { return index; });
+    if (!cycle.CheckSoundCard())
+        return 1;
+    cycle.SuonaSequenza(sequence);
+    if (cycle.lastResult() != PlaybackCycle::Result::Played)
+        return 1;
+    out << "played in " << m.ElapsedMs << " ms" << std::endl;
+    return out ? 0 : 1;
+}
+
 } // namespace
 
-int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err)
+int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+                     const PlayServices* play)
 {
     auto parsed = parseRenderOptions(arguments);
     if (const auto* usage = std::get_if<UsageError>(&parsed))
@@ -112,6 +129,12 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     if (index >= static_cast<int>(catalog.entries().size()))
         return usageError(err, "no tone set with index " + std::to_string(index) + " (see --list)");
     applyPresets(catalog, index, options);
+    if (options.play && options.sequence.empty())
+        return usageError(err, "nothing to play: the sequence is empty");
+    if (options.play && !play) {
+        err << kProgram << "no audio output is available to play on\n";
+        return 1;
+    }
 
     try {
         m.ToneDuration = *options.toneMs / 1000;
@@ -119,7 +142,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
         m.SequencePause = options.sequencePauseMs / 1000;
         m.UseRepeatTone = options.repeatTone;
         ComputeTimings(m);
-        if (!options.sequence.empty())
+        if (!options.play && !options.sequence.empty())
             renderSequence(m, options.sequence, index);
     } catch (const ToneError& e) {
         err << kProgram << e.what() << '\n';
@@ -128,6 +151,9 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
         err << kProgram << "out of memory\n";
         return 1;
     }
+
+    if (options.play)
+        return playSequence(m, options.sequence, index, *play, out);
 
     const std::string error = writeSamples(options, m.SampleBuffer, out);
     if (!error.empty()) {

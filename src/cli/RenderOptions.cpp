@@ -12,7 +12,8 @@ const char* const kDescription =
 
 const char* const kExamples = "\nExamples:\n"
                               "  quorvel-render -i 0 -t 70 -p 60 -- \"12 3\" > call.raw\n"
-                              "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n";
+                              "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n"
+                              "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n";
 
 std::optional<double> durationOption(const QCommandLineParser& parser, const QString& name,
                                      std::string& error)
@@ -50,6 +51,7 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
         {{"q", "seq-pause"}, "Pause for each blank, between sequences, in ms (default 300).", "MS"},
         {{"r", "repeat-tone"}, "Send a symbol equal to the one before it as E."},
         {{"l", "list"}, "Print the tone sets: index, name and default duration, tab-separated."},
+        {"play", "Play the sequence on the default audio output and print the measured play time."},
         {{"o", "output"}, "FILE.wav: a WAV file; any other name: raw samples; none or -: raw little-endian samples on standard output.", "FILE"},
     });
     parser.addPositionalArgument("SEQUENCE", "The tone sequence, e.g. \"0123 456\".");
@@ -92,6 +94,9 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
     options.repeatTone = parser.isSet("repeat-tone");
     options.list = parser.isSet("list");
     options.output = parser.value("output").toStdString();
+    options.play = parser.isSet("play");
+    if (options.play && parser.isSet("output"))
+        return UsageError{"--play and --output cannot be used together"};
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)

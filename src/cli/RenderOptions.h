@@ -18,6 +18,7 @@ struct RenderOptions {
     bool list = false;
     bool help = false;
     bool version = false;
+    bool play = false;   // play on the default output device instead of writing samples
     std::string output; // empty or "-" for standard output
     std::string sequence;
     std::string helpText;

@@ -1,4 +1,8 @@
+#include "QtEventPump.h"
+#include "QtWaveOut.h"
 #include "RenderCommand.h"
+#include "StderrMessages.h"
+#include "TickCounter.h"
 
 #include <QCoreApplication>
 
@@ -11,5 +15,10 @@ int main(int argc, char* argv[])
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
     QCoreApplication app(argc, argv);
-    return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr);
+    QtWaveOut device;
+    SteadyTickCounter ticks;
+    StderrMessages messages(std::cerr);
+    QtEventPump events;
+    const PlayServices play{device, ticks, messages, events};
+    return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
 }

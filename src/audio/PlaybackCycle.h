@@ -1,0 +1,61 @@
+#pragma once
+
+#include "WaveOut.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct modTone;
+class TickCounter;
+class Messages;
+class EventPump;
+
+// The sound module's device side: the start-up check and the playback cycle of one
+// send, with the device state that outlives a cycle (handle and header).
+class PlaybackCycle {
+public:
+    // How the last cycle that passed the entry guard ended.
+    enum class Result { None, Played, Failed };
+
+    PlaybackCycle(modTone& module, WaveOut& device, TickCounter& ticks, Messages& messages,
+                  EventPump& events);
+    ~PlaybackCycle();
+    PlaybackCycle(const PlaybackCycle&) = delete;
+    PlaybackCycle& operator=(const PlaybackCycle&) = delete;
+
+    // Where the cycle reads the selector's current tone-set index when it renders.
+    void setToneSetIndexSource(std::function<int()> source);
+
+    // True when the machine has at least one input or output device; otherwise shows the
+    // start-up message and returns false.
+    bool CheckSoundCard();
+    // Renders and plays one sequence and waits for its end while events are processed.
+    // ComputeTimings must have run just before.
+    void SuonaSequenza(std::string sequence);
+    // Ends a cycle after a failure: resets and closes the device, clears Playing.
+    void StopSound();
+
+    WaveHandle waveHandle() const { return m_WaveHandle; }
+    const WaveHeader& waveHeader() const { return m_WaveHeader; }
+    Result lastResult() const { return m_lastResult; }
+
+private:
+    bool openAndPrepare(std::int32_t n);
+    bool writeAndWait();
+    void finish();
+    void report(const std::string& literal, std::int32_t code);
+    void renderFailed(const std::string& text, bool deviceOpened);
+
+    modTone& m_module;
+    WaveOut& m_device;
+    TickCounter& m_ticks;
+    Messages& m_messages;
+    EventPump& m_events;
+    std::function<int()> m_toneSetIndex;
+
+    WaveHandle m_WaveHandle = 0;
+    WaveHeader m_WaveHeader;
+    WaveFormat m_format; // the cycle's own copy; the device copies what it needs at open
+    Result m_lastResult = Result::None;
+};

@@ -1,0 +1,40 @@
+#include "StderrMessages.h"
+
+#include <iostream>
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string oneLine(const std::string& text)
+{
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line += (text[i] == '\n' || text[i] == '\r') ? ' ' : text[i];
+    }
+    return line;
+}
+
+} // namespace
+
+StderrMessages::StderrMessages() : m_stream(std::cerr) {}
+
+StderrMessages::StderrMessages(std::ostream& stream) : m_stream(stream) {}
+
+void StderrMessages::show(const std::string& text, const std::string& title, Icon icon)
+{
+    const std::string name = trimmed(title);
+    if (!name.empty())
+        m_stream << name << ": ";
+    if (icon == Icon::Critical)
+        m_stream << "error: ";
+    m_stream << oneLine(text) << std::endl;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+// The wave-out device as the playback cycle sees it: one buffer at a time, played
+// straight out of the caller's memory, its end found by polling a flag.
+
+using WaveHandle = std::uint32_t;
+
+// Result codes of the device steps. 0 is success; the numbers follow the classic
+// wave-out interface so that a report reads the same on every backend.
+namespace WaveResult {
+inline constexpr std::int32_t NoError = 0;
+inline constexpr std::int32_t Error = 1;         // unspecified failure of the device
+inline constexpr std::int32_t BadDeviceId = 2;   // there is no default output device
+inline constexpr std::int32_t Allocated = 4;     // the device could not be opened
+inline constexpr std::int32_t InvalidHandle = 5; // no open device has this handle
+inline constexpr std::int32_t NoDriver = 6;      // the sound server is gone
+inline constexpr std::int32_t NoMemory = 7;
+inline constexpr std::int32_t InvalidParam = 11; // a header without data
+inline constexpr std::int32_t BadFormat = 32;    // the device cannot play this format
+inline constexpr std::int32_t StillPlaying = 33; // the buffer is queued and not done
+inline constexpr std::int32_t Unprepared = 34;   // the header was not prepared
+inline constexpr std::int32_t TimedOut = 258;    // the end of the play never came
+} // namespace WaveResult
+
+// PCM format of one open device.
+struct WaveFormat {
+    std::uint16_t wFormatTag = 1; // PCM
+    std::uint16_t nChannels = 1;
+    std::uint32_t nSamplesPerSec = 0;
+    std::uint32_t nAvgBytesPerSec = 0;
+    std::uint16_t nBlockAlign = 2;
+    std::uint16_t wBitsPerSample = 16;
+    std::uint16_t cbSize = 0;
+};
+
+inline constexpr std::uint32_t WHDR_DONE = 1;     // the device has played the whole buffer
+inline constexpr std::uint32_t WHDR_PREPARED = 2; // set by prepareHeader, cleared by unprepareHeader
+
+// The header of the one buffer in play. The device writes dwFlags while the buffer plays,
+// possibly from another thread, so it is atomic and read afresh on every poll. The header
+// must not move between prepareHeader and unprepareHeader.
+struct WaveHeader {
+    std::int16_t* lpData = nullptr;   // element 1 of the sample buffer
+    std::uint32_t dwBufferLength = 0; // bytes: 2 per sample
+    std::uint32_t dwBytesRecorded = 0;
+    std::uintptr_t dwUser = 0;
+    std::atomic<std::uint32_t> dwFlags{0};
+    std::uint32_t dwLoops = 0;
+    WaveHeader* lpNext = nullptr;
+};
+
+class WaveOut {
+public:
+    virtual ~WaveOut() = default;
+
+    virtual std::uint32_t inputDeviceCount() = 0;
+    virtual std::uint32_t outputDeviceCount() = 0;
+
+    // Opens the default output device; on success stores the new handle (never 0).
+    virtual std::int32_t open(WaveHandle& handle, const WaveFormat& format) = 0;
+    virtual std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) = 0;
+    // Queues the buffer and returns at once; WHDR_DONE is set in the header when it has
+    // been played.
+    virtual std::int32_t write(WaveHandle handle, WaveHeader& header) = 0;
+    virtual std::int32_t unprepareHeader(WaveHandle handle, WaveHeader& header) = 0;
+    virtual std::int32_t close(WaveHandle handle) = 0;
+    // Stops the play and marks the queued buffer done.
+    virtual std::int32_t reset(WaveHandle handle) = 0;
+
+    // Non-zero when the device failed after the write (the sound server went away, say):
+    // the done flag will then never come. Read on every poll.
+    virtual std::int32_t deviceError(WaveHandle handle) = 0;
+
+    // Called, from any thread, whenever the done flag or a device error is set, so that a
+    // waiting poll wakes up at once.
+    void setWakeUp(std::function<void()> wakeUp) { m_wakeUp = std::move(wakeUp); }
+
+protected:
+    void wakeUp() const
+    {
+        if (m_wakeUp)
+            m_wakeUp();
+    }
+
+private:
+    std::function<void()> m_wakeUp;
+};

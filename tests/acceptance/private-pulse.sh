@@ -1,0 +1,60 @@
+# Sourced by the acceptance scripts: a private PulseAudio server with one null sink, in a
+# temporary directory, so that a test never plays on (or records from) the user's own sound.
+#
+#   private_pulse_start SINK   starts it; exports PULSE_SERVER, PULSE_RUNTIME_PATH,
+#                              XDG_RUNTIME_DIR and PULSE_COOKIE for every client started
+#                              afterwards; sets PRIVATE_PULSE_DIR and PRIVATE_PULSE_PID
+#   private_pulse_stop         stops the server it started, by pid, and removes the directory
+#
+# Start-up needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils).
+
+PRIVATE_PULSE_DIR=""
+PRIVATE_PULSE_PID=""
+
+private_pulse_start() {
+    local sink=$1
+    PRIVATE_PULSE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-pulse.XXXXXX")
+    mkdir -p "$PRIVATE_PULSE_DIR/runtime/pulse" "$PRIVATE_PULSE_DIR/home"
+    chmod 700 "$PRIVATE_PULSE_DIR/runtime"
+    export XDG_RUNTIME_DIR="$PRIVATE_PULSE_DIR/runtime"
+    export PULSE_RUNTIME_PATH="$XDG_RUNTIME_DIR/pulse"
+    export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
+    export PULSE_COOKIE="$PRIVATE_PULSE_DIR/cookie"
+    unset PULSE_SINK PULSE_SOURCE
+
+    # No default script (-n), no config file, nothing that exits on its own; a 22050 Hz
+    # mono null sink, so that nothing is resampled on the way to its monitor.
+    HOME="$PRIVATE_PULSE_DIR/home" pulseaudio -n -F /dev/null --system=no --daemonize=no \
+        --exit-idle-time=-1 --disallow-exit --use-pid-file=no --log-target=stderr \
+        --load="module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
+        --load="module-null-sink sink_name=$sink format=s16le rate=22050 channels=1" \
+        2>"$PRIVATE_PULSE_DIR/pulseaudio.log" &
+    PRIVATE_PULSE_PID=$!
+
+    local tries
+    for tries in $(seq 100); do
+        if pactl info >/dev/null 2>&1; then
+            pactl set-default-sink "$sink"
+            return 0
+        fi
+        if ! kill -0 "$PRIVATE_PULSE_PID" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    echo "private PulseAudio did not start; its log:" >&2
+    cat "$PRIVATE_PULSE_DIR/pulseaudio.log" >&2
+    return 1
+}
+
+private_pulse_stop() {
+    if [[ -n "$PRIVATE_PULSE_PID" ]]; then
+        kill "$PRIVATE_PULSE_PID" 2>/dev/null || true
+        wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
+        PRIVATE_PULSE_PID=""
+    fi
+    if [[ -n "$PRIVATE_PULSE_DIR" ]]; then
+        rm -rf "$PRIVATE_PULSE_DIR"
+        PRIVATE_PULSE_DIR=""
+    fi
+}
