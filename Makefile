@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build-release build-dev format-check clean
+.PHONY: run test bench deps build-release build-dev format-check clean
 
 run: build-release
 	mkdir -p build
@@ -12,6 +12,11 @@ run: build-release
 
 test: build-dev
 	ctest --preset dev -j $(JOBS)
+
+# Speed against the reference renderer, a typical send, and the CLI's peak memory.
+bench: build-release
+	build/release/bench/render_bench
+	build/release/bench/memory_bench
 
 deps:
 	scripts/install-deps.sh

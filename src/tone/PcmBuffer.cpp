@@ -3,9 +3,14 @@
 #include "ToneErrors.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
-#include <new>
 #include <string>
+
+void PcmBuffer::FreeSamples::operator()(std::int16_t* samples) const noexcept
+{
+    std::free(samples);
+}
 
 void PcmBuffer::reallocate(std::int32_t n)
 {
@@ -18,7 +23,11 @@ void PcmBuffer::reallocate(std::int32_t n)
     if (n > std::numeric_limits<std::int32_t>::max() / 2)
         throw OutOfMemoryError("Out of memory: " + std::to_string(n) +
                                " samples are more than one sound buffer can hold (2^30).");
-    m_samples.reset(new (std::nothrow) std::int16_t[static_cast<std::size_t>(n)]());
+    // calloc rather than a zero-filling new: a large block comes straight from fresh pages
+    // that are already zero, so no serial pass touches them; the synthesis threads fault
+    // them in while writing.
+    m_samples.reset(
+        static_cast<std::int16_t*>(std::calloc(static_cast<std::size_t>(n), sizeof(std::int16_t))));
     if (!m_samples)
         throw OutOfMemoryError("Out of memory: no room for " + std::to_string(n) + " samples (" +
                                std::to_string(2LL * n / (1024 * 1024)) + " MiB).");

@@ -24,6 +24,10 @@ public:
     }
 
 private:
-    std::unique_ptr<std::int16_t[]> m_samples;
+    struct FreeSamples {
+        void operator()(std::int16_t* samples) const noexcept;
+    };
+
+    std::unique_ptr<std::int16_t[], FreeSamples> m_samples;
     std::int32_t m_size = 0;
 };
