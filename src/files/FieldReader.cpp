@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-namespace
-{
+namespace {
 
 bool isBlank(char c)
 {

@@ -7,8 +7,7 @@
 #include <optional>
 #include <system_error>
 
-namespace
-{
+namespace {
 
 constexpr int kNumbersPerSet = 1 + kToneColumns; // the duration, then one frequency per symbol
 
@@ -120,6 +119,7 @@ ToneSetLoadResult LoadToneSets(ToneTable& tones, ToneSetSelector& selector,
     result.fileFound = true;
     const FileBytes file = readFileBytes(path);
     if (!file.ok) {
+        result.readError = file.reason;
         result.problems.push_back("Cannot read " + path.string() + ": " + file.reason +
                                   ". Forced DTMF only.");
         return result;

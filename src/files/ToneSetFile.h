@@ -40,6 +40,7 @@ ToneSetParse parseToneSets(std::string_view bytes, int room = kMaxFileToneSets);
 struct ToneSetLoadResult {
     bool fileFound = false;
     bool fileRead = false;
+    std::string readError; // the system's reason when the file exists but cannot be read
     int loaded = 0;
     std::vector<std::string> problems;
 
