@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 std::vector<std::string> allTexts(std::string_view bytes)
 {

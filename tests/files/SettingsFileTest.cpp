@@ -6,8 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 using Log = std::vector<std::string>;
 using Steps = std::vector<int>;

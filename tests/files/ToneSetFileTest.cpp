@@ -6,8 +6,7 @@
 #include <array>
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 
 using Row = std::array<std::int16_t, kToneColumns>;
 
