@@ -79,24 +79,23 @@ private:
         m_result.failedSteps.push_back(failedStep);
         const std::string reason = writeFileBytes(m_path, kDefaultSettingsRecord);
         if (!reason.empty()) {
-            reportRecoveryFailure(reason);
+            reportRecoveryFailure("cannot be written", reason);
             return std::nullopt;
         }
         FileBytes reopened = readFileBytes(m_path);
         if (!reopened.ok) {
-            reportRecoveryFailure(reopened.reason);
+            reportRecoveryFailure("cannot be read back", reopened.reason);
             return std::nullopt;
         }
         return std::move(reopened.bytes);
     }
 
     // One message per load, however many recoveries fail.
-    void reportRecoveryFailure(const std::string& reason)
+    void reportRecoveryFailure(const char* what, const std::string& reason)
     {
         if (!m_result.message.empty())
             return;
-        m_result.message = "The settings file " + m_path.string() +
-                           " cannot be written: " + reason +
+        m_result.message = "The settings file " + m_path.string() + " " + what + ": " + reason +
                            ".\nQuorvel goes on with the default settings.";
     }
 
