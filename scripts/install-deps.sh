@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Quorvel need.
-# Idempotent: only missing packages are installed, and apt is not touched at all
-# when nothing is missing.
+# With --fuzz, also what the libFuzzer target needs. Idempotent: only missing packages
+# are installed, and apt is not touched at all when nothing is missing.
 set -euo pipefail
 
 packages=(
@@ -13,6 +13,10 @@ packages=(
     xvfb xauth
     desktop-file-utils appstream groff-base
 )
+# The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.
+if [[ "${1:-}" == "--fuzz" ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

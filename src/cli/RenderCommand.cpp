@@ -8,13 +8,16 @@
 #include "Timings.h"
 #include "ToneErrors.h"
 #include "ToneSetCatalog.h"
+#include "ToneSetFile.h"
 #include "ToneSetNames.h"
 #include "modTone.h"
 
 #include <QtGlobal>
 
 #include <cctype>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -72,6 +75,31 @@ std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, 
     return writeRawFile(path, buffer.samples());
 }
 
+// Reads the tone-set file into the catalogue and the table. Problems inside the file are
+// warnings and its valid sets stay usable; a file named with --tonesets must be readable.
+std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog& catalog,
+                                   ToneTable& tones, std::ostream& err)
+{
+    const bool named = options.toneSetsFile.has_value();
+    const std::filesystem::path path = named ? *options.toneSetsFile : kToneSetFileName;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        if (!named)
+            return std::nullopt;
+        err << kProgram << "tone-set file '" << path.string() << "' not found\n";
+        return 1;
+    }
+    const ToneSetLoadResult result = LoadToneSets(tones, catalog, path);
+    if (named && !result.fileRead) {
+        err << kProgram << "cannot read tone-set file '" << path.string()
+            << "': " << result.readError << '\n';
+        return 1;
+    }
+    for (const std::string& problem : result.problems)
+        err << kProgram << "warning: " << path.string() << ": " << problem << '\n';
+    return std::nullopt;
+}
+
 int usageError(std::ostream& err, const std::string& message)
 {
     err << kProgram << message << "\nTry 'quorvel-render --help'.\n";
@@ -114,6 +142,8 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     ToneSetCatalog catalog;
     modTone m;
     LoadDtmfTable(m.Tones);
+    if (const auto status = loadToneSetFile(options, catalog, m.Tones, err))
+        return *status;
     if (options.list) {
         printList(catalog, out);
         return out ? 0 : 1;

@@ -51,6 +51,7 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
         {{"q", "seq-pause"}, "Pause for each blank, between sequences, in ms (default 300).", "MS"},
         {{"r", "repeat-tone"}, "Send a symbol equal to the one before it as E."},
         {{"l", "list"}, "Print the tone sets: index, name and default duration, tab-separated."},
+        {{"f", "tonesets"}, "Tone-set file to read (default: TONESETS.INI in the current directory, if there is one).", "FILE"},
         {"play", "Play the sequence on the default audio output and print the measured play time."},
         {{"o", "output"}, "FILE.wav: a WAV file; any other name: raw samples; none or -: raw little-endian samples on standard output.", "FILE"},
     });
@@ -93,6 +94,8 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
 
     options.repeatTone = parser.isSet("repeat-tone");
     options.list = parser.isSet("list");
+    if (parser.isSet("tonesets"))
+        options.toneSetsFile = parser.value("tonesets").toStdString();
     options.output = parser.value("output").toStdString();
     options.play = parser.isSet("play");
     if (options.play && parser.isSet("output"))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToneSetSelector.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,9 +15,18 @@ struct ToneSetEntry {
     std::int32_t itemData = 0;
 };
 
-class ToneSetCatalog {
+class ToneSetCatalog : public ToneSetSelector
+{
 public:
     ToneSetCatalog();
+
+    // The tone-set file reader fills the catalogue as it fills the window's selector.
+    int entryCount() const override { return static_cast<int>(m_entries.size()); }
+    void appendEntry(const std::string& text) override { m_entries.push_back({text, 0}); }
+    void setItemData(int index, std::int32_t value) override
+    {
+        m_entries.at(static_cast<std::size_t>(index)).itemData = value;
+    }
 
     void append(ToneSetEntry entry) { m_entries.push_back(std::move(entry)); }
     const std::vector<ToneSetEntry>& entries() const { return m_entries; }

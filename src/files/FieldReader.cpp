@@ -1,0 +1,188 @@
+#include "FieldReader.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string_view trimBlanks(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+Field<std::string> FieldReader::readText()
+{
+    Field<std::string> field;
+    if (atEnd()) {
+        field.error = FieldError::EndOfFile;
+        field.line = m_line;
+        return field;
+    }
+    skipBlanks();
+    field.line = m_line;
+    field.value = readFieldText();
+    field.raw = field.value;
+    return field;
+}
+
+Field<std::int16_t> FieldReader::readNumber()
+{
+    for (;;) {
+        skipBlanks();
+        if (atEnd() || !atLineEnd())
+            break;
+        consumeLineEnd();
+    }
+    if (atEnd()) {
+        Field<std::int16_t> field;
+        field.error = FieldError::EndOfFile;
+        field.line = m_line;
+        return field;
+    }
+    const int line = m_line;
+    Field<std::int16_t> field = parseNumberField(readFieldText());
+    field.line = line;
+    return field;
+}
+
+void FieldReader::skipBlanks()
+{
+    while (!atEnd() && isBlank(m_bytes[m_pos]))
+        ++m_pos;
+}
+
+bool FieldReader::atLineEnd() const
+{
+    return !atEnd() && (m_bytes[m_pos] == '\r' || m_bytes[m_pos] == '\n');
+}
+
+void FieldReader::consumeLineEnd()
+{
+    if (m_bytes[m_pos] == '\r' && m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '\n')
+        ++m_pos;
+    ++m_pos;
+    ++m_line;
+}
+
+std::string FieldReader::readFieldText()
+{
+    if (!atEnd() && m_bytes[m_pos] == '"') {
+        std::string text = readQuoted();
+        skipToFieldEnd();
+        return text;
+    }
+    return readUnquoted();
+}
+
+std::string FieldReader::readQuoted()
+{
+    std::string text;
+    ++m_pos; // the opening quote
+    while (!atEnd()) {
+        const char c = m_bytes[m_pos];
+        if (c == '"') {
+            if (m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '"') {
+                text += '"';
+                m_pos += 2;
+                continue;
+            }
+            ++m_pos; // the closing quote
+            break;
+        }
+        if (atLineEnd()) {
+            const std::size_t start = m_pos;
+            consumeLineEnd();
+            text.append(m_bytes.substr(start, m_pos - start));
+            continue;
+        }
+        text += c;
+        ++m_pos;
+    }
+    return text;
+}
+
+std::string FieldReader::readUnquoted()
+{
+    const std::size_t start = m_pos;
+    while (!atEnd() && m_bytes[m_pos] != ',' && !atLineEnd())
+        ++m_pos;
+    std::string_view text = m_bytes.substr(start, m_pos - start);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    skipToFieldEnd();
+    return std::string(text);
+}
+
+void FieldReader::skipToFieldEnd()
+{
+    while (!atEnd() && m_bytes[m_pos] != ',' && !atLineEnd())
+        ++m_pos;
+    if (atEnd())
+        return;
+    if (m_bytes[m_pos] == ',')
+        ++m_pos;
+    else
+        consumeLineEnd();
+}
+
+Field<std::int16_t> parseNumberField(std::string_view text)
+{
+    Field<std::int16_t> field;
+    field.raw = std::string(text);
+    std::string_view s = trimBlanks(text);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    // The magnitude saturates well above the range, so long digit strings cannot overflow.
+    constexpr long kSaturated = 1'000'000;
+    long whole = 0;
+    std::size_t digits = 0;
+    while (!s.empty() && isDigit(s.front())) {
+        whole = std::min(kSaturated, whole * 10 + (s.front() - '0'));
+        s.remove_prefix(1);
+        ++digits;
+    }
+    int firstFraction = 0;    // the first digit after the point
+    bool restNonZero = false; // any non-zero digit after the first
+    if (!s.empty() && s.front() == '.') {
+        s.remove_prefix(1);
+        for (std::size_t i = 0; !s.empty() && isDigit(s.front()); ++i, ++digits) {
+            if (i == 0)
+                firstFraction = s.front() - '0';
+            else if (s.front() != '0')
+                restNonZero = true;
+            s.remove_prefix(1);
+        }
+    }
+    if (digits == 0 || !s.empty()) {
+        field.error = FieldError::NotANumber;
+        return field;
+    }
+    // Nearest integer, a half going to the even neighbour.
+    if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1)))
+        ++whole;
+    const long value = negative ? -whole : whole;
+    if (value < -32768 || value > 32767) {
+        field.error = FieldError::OutOfRange;
+        return field;
+    }
+    field.value = static_cast<std::int16_t>(value);
+    return field;
+}
