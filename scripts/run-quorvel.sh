@@ -6,7 +6,8 @@
 #
 # Usage: run-quorvel.sh PROGRAM [ARGUMENT...]
 # QUORVEL_EXAMPLE_TONESETS names the file to copy; the default is data/TONESETS.INI of the
-# tree this script belongs to.
+# source tree this script belongs to or, installed in libexec/quorvel, the installed
+# share/quorvel/TONESETS.INI.
 set -euo pipefail
 
 me=run-quorvel.sh
@@ -41,7 +42,12 @@ fi
 workdir=$data_home/quorvel
 mkdir -p -- "$workdir"
 
-example=${QUORVEL_EXAMPLE_TONESETS:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/data/TONESETS.INI}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+example=${QUORVEL_EXAMPLE_TONESETS:-}
+if [[ -z "$example" ]]; then
+    example=$here/../data/TONESETS.INI
+    [[ -f "$example" ]] || example=$here/../../share/quorvel/TONESETS.INI
+fi
 target=$workdir/TONESETS.INI
 if [[ ! -e "$target" && ! -L "$target" ]]; then
     if [[ -f "$example" ]]; then

@@ -13,7 +13,11 @@ const char* const kDescription =
 const char* const kExamples = "\nExamples:\n"
                               "  quorvel-render -i 0 -t 70 -p 60 -- \"12 3\" > call.raw\n"
                               "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n"
-                              "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n";
+                              "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n"
+                              "Export a ZVEI1 call to WAV: the set's 70 ms tones, no pause between\n"
+                              "tones, the repeat tone on (a repeated digit is sent as E):\n"
+                              "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r \\\n"
+                              "      -o call.wav 12345\n";
 
 std::optional<double> durationOption(const QCommandLineParser& parser, const QString& name,
                                      std::string& error)

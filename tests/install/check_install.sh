@@ -55,7 +55,21 @@ fi
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
 appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli rejects the installed tree"
 
-grep -qx 'Exec=quorvel' "$desktop" || fail "the desktop entry does not start quorvel"
+# The entry starts the installed launcher with the installed window program; the launcher,
+# run from the installed tree, works in the user's data directory with the shipped sets.
+grep -qE '^Exec=/.*/libexec/quorvel/run-quorvel\.sh /.*/bin/quorvel$' "$desktop" ||
+    fail "the desktop entry does not start quorvel through its launcher"
+launcher=$prefix/libexec/quorvel/run-quorvel.sh
+if [[ -x "$launcher" ]]; then
+    data_home=$prefix/home-data
+    workdir=$(env -u QUORVEL_EXAMPLE_TONESETS XDG_DATA_HOME="$data_home" "$launcher" pwd) ||
+        fail "the installed launcher failed"
+    [[ "$workdir" == "$data_home/quorvel" ]] || fail "the installed launcher ran in '$workdir'"
+    cmp -s "$source/data/TONESETS.INI" "$data_home/quorvel/TONESETS.INI" ||
+        fail "the installed launcher did not copy the installed TONESETS.INI"
+else
+    fail "not installed or not executable: libexec/quorvel/run-quorvel.sh"
+fi
 grep -qx 'Icon=quorvel' "$desktop" || fail "the desktop entry does not name the quorvel icon"
 grep -q '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo" ||
     fail "the metainfo does not launch quorvel.desktop"
