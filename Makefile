@@ -13,10 +13,12 @@ run: build-release
 test: build-dev
 	ctest --preset dev -j $(JOBS)
 
-# Speed against the reference renderer, a typical send, and the CLI's peak memory.
+# Speed against the reference renderer, a typical send, the CLI's peak memory, and the CPU
+# share of the wait for a 5 s play (on a private null sink).
 bench: build-release
 	build/release/bench/render_bench
 	build/release/bench/memory_bench
+	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
 
 deps:
 	scripts/install-deps.sh

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the playback-wait benchmark against a private PulseAudio null sink, so that the real
+# 5 s play never sounds on (or needs) the user's own sound server.
+# Usage: run-wait-bench.sh PLAYBACK_WAIT_BENCH [BENCHMARK ARGUMENTS...]
+set -euo pipefail
+bench=$1
+shift
+source "$(cd "$(dirname "$0")" && pwd)/../tests/acceptance/private-pulse.sh"
+trap private_pulse_stop EXIT
+private_pulse_start quorvel_bench_sink
+"$bench" "$@"
