@@ -4,15 +4,19 @@
 #include <QFontMetrics>
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 const QString kDesignFamily = QStringLiteral("MS Sans Serif");
 
 // Nearest in looks and width first; DejaVu Sans, the usual fallback, is the widest of them.
 const QStringList kSansSerifFamilies = {
-    QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
-    QStringLiteral("Arimo"),                QStringLiteral("Arial"),
-    QStringLiteral("Nimbus Sans"),          QStringLiteral("FreeSans"),
+    QStringLiteral("Microsoft Sans Serif"),
+    QStringLiteral("Liberation Sans"),
+    QStringLiteral("Arimo"),
+    QStringLiteral("Arial"),
+    QStringLiteral("Nimbus Sans"),
+    QStringLiteral("FreeSans"),
     QStringLiteral("DejaVu Sans"),
 };
 

@@ -11,7 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 // The client area, in twips: 276 x 82 pixels.
 constexpr int kClientWidthTwips = 4140;
@@ -139,8 +140,8 @@ void frmTone::connectHandlers()
     });
     connect(chkE, &QCheckBox::stateChanged, this, [this] { chkE_Click(); });
     connect(cmdTone, &QPushButton::clicked, this, [this] { cmdTone_Click(); });
-    for (QWidget* watched : {static_cast<QWidget*>(cmbTone), static_cast<QWidget*>(Text1),
-                             static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3),
-                             static_cast<QWidget*>(Text4)})
+    for (QWidget* watched :
+         {static_cast<QWidget*>(cmbTone), static_cast<QWidget*>(Text1),
+          static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3), static_cast<QWidget*>(Text4)})
         watched->installEventFilter(this);
 }

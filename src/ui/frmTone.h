@@ -4,7 +4,6 @@
 #include "ToneSetSelector.h"
 
 #include <QWidget>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,7 +21,8 @@ struct modTone;
 // sequence box, the three duration boxes and the Send button. Its handlers are named after
 // control and event; the tone-set file fills its selector and the settings file reads and
 // restores its controls through the two interfaces.
-class frmTone : public QWidget, public ToneSetSelector, public SettingsTarget {
+class frmTone : public QWidget, public ToneSetSelector, public SettingsTarget
+{
     Q_OBJECT
 public:
     frmTone(modTone& module, PlaybackCycle& cycle, Messages& messages, QWidget* parent = nullptr);

@@ -1,21 +1,20 @@
 // Load and unload, and what the tone-set file and the settings file reach of the window.
-#include "frmTone.h"
-
 #include "DtmfTable.h"
 #include "Messages.h"
 #include "RepeatCheckBox.h"
 #include "SettingsFile.h"
 #include "ToneSetFile.h"
 #include "Twips.h"
+#include "frmTone.h"
 #include "modTone.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringDecoder>
-
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // The files hold text as the user's editor wrote it: UTF-8 when it is valid as such,
 // otherwise single-byte Latin-1, so that no byte is lost.

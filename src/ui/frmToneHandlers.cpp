@@ -1,7 +1,5 @@
 // The handlers of the selector, the option, the sequence box, the duration boxes, the Send
 // button and the close request.
-#include "frmTone.h"
-
 #include "DurationText.h"
 #include "Messages.h"
 #include "PlaybackCycle.h"
@@ -9,6 +7,7 @@
 #include "Timings.h"
 #include "ToneErrors.h"
 #include "ToneSetNames.h"
+#include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
@@ -19,10 +18,10 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const std::string kQuorvelTitle = "Quorvel";
 

@@ -1,5 +1,6 @@
-#include "AppIcon.h"
 #include "Main.h"
+
+#include "AppIcon.h"
 #include "PlaybackCycle.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
