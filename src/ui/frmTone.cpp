@@ -18,6 +18,11 @@ namespace
 constexpr int kClientWidthTwips = 4140;
 constexpr int kClientHeightTwips = 1230;
 
+// A fixed-size window: a title bar with minimise and close, no maximise.
+constexpr Qt::WindowFlags kWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
 void place(QWidget* control, const char* name, int left, int top, int width, int height)
 {
     control->setObjectName(QString::fromLatin1(name));
@@ -43,8 +48,7 @@ QLabel* label(QWidget* parent, const char* caption)
 } // namespace
 
 frmTone::frmTone(modTone& module, PlaybackCycle& cycle, Messages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), m_module(module),
-      m_cycle(cycle), m_messages(messages)
+    : QWidget(parent, kWindowFlags), m_module(module), m_cycle(cycle), m_messages(messages)
 {
     setObjectName(QStringLiteral("frmTone"));
     setFont(windowFont());
