@@ -10,8 +10,11 @@ QIcon appIcon()
 {
     static const bool registered = (registerIconResources(), true);
     Q_UNUSED(registered);
-    QIcon icon(QStringLiteral(":/icons/quorvel.svg"));
+    // The drawn sizes first: an icon begun from the SVG would leave them to its SVG engine,
+    // which renders every size from the SVG and never offers the drawings.
+    QIcon icon;
     icon.addFile(QStringLiteral(":/icons/quorvel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/quorvel-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/icons/quorvel.svg"));
     return icon;
 }

@@ -1,3 +1,4 @@
+#include "AppIcon.h"
 #include "RepeatCheckBox.h"
 #include "WindowFixture.h"
 
@@ -114,11 +115,15 @@ TEST_F(LayoutTest, SequenceBoxIsBoldAndItsTextFits)
     }
 }
 
-TEST_F(LayoutTest, CaptionAfterLoadIsTheVersion)
+TEST_F(LayoutTest, CaptionAfterLoadIsTheVersionAndTheIconHasBothDrawings)
 {
     frmTone& w = load();
     EXPECT_EQ(w.windowTitle(), "Quorvel v3");
     EXPECT_EQ(frmTone::captionBase(), "Quorvel v3");
+    const QIcon icon = appIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(16, 16)));
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));
 }
 
 TEST_F(LayoutTest, TabFollowsTheFocusOrderAndSkipsADisabledCheckBox)

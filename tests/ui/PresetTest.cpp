@@ -76,16 +76,6 @@ TEST_F(PresetTest, RepickingTheCurrentEntryAppliesItsPresetAgain)
     EXPECT_EQ(w().Text2->text(), "120");
 }
 
-TEST_F(PresetTest, DurationOfAFileSetIsWrittenInPlainDecimal)
-{
-    w().setItemData(3, -5);
-    pick(3);
-    EXPECT_EQ(w().Text2->text(), "-5");
-    w().setItemData(3, 0);
-    pick(3);
-    EXPECT_EQ(w().Text2->text(), "0");
-}
-
 TEST_F(PresetTest, TheOptionTogglesBetweenClearAndTickedAndCountsGreyAsOn)
 {
     clickCheckBox();

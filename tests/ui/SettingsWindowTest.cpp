@@ -78,15 +78,6 @@ TEST_F(SettingsWindowTest, DtmfWithASavedTickIsDisabledButTicked)
     EXPECT_FALSE(m.UseRepeatTone);
 }
 
-TEST_F(SettingsWindowTest, AGreySavedOptionStaysGrey)
-{
-    frmTone& w = load(kTwoSets, "0,0,2,\"5\",\"70\",\"0\",\"300\",2\r\n");
-    EXPECT_EQ(w.chkE->checkState(), Qt::PartiallyChecked);
-    EXPECT_TRUE(m.UseRepeatTone);
-    restart();
-    EXPECT_THAT(dir.read("Quorvel.ini"), ::testing::EndsWith(",2\r\n"));
-}
-
 TEST_F(SettingsWindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
 {
     dir.write("TONESETS.INI", kTwoSets);
