@@ -5,10 +5,10 @@ JOBS ?= $(shell nproc)
 
 .PHONY: run test bench deps build-release build-dev format-check clean
 
+# The window starts in ~/.local/share/quorvel (or $XDG_DATA_HOME/quorvel), where it finds the
+# shipped TONESETS.INI and keeps Quorvel.ini.
 run: build-release
-	mkdir -p build
-	build/release/src/cli/quorvel-render -s DTMF1 -t 70 -p 60 -o build/demo.wav -- "0123456789ABCDEF 1470"
-	@echo "Rendered the demo sequence to build/demo.wav"
+	scripts/run-quorvel.sh build/release/src/ui/quorvel
 
 test: build-dev
 	ctest --preset dev -j $(JOBS)

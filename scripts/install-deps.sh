@@ -10,7 +10,7 @@ packages=(
     libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng
-    xvfb xauth
+    xvfb xauth xdotool
     desktop-file-utils appstream groff-base
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.

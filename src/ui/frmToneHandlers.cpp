@@ -1,0 +1,305 @@
+// The handlers of the selector, the option, the sequence box, the duration boxes, the Send
+// button and the close request.
+#include "DurationText.h"
+#include "Messages.h"
+#include "PlaybackCycle.h"
+#include "RepeatCheckBox.h"
+#include "Timings.h"
+#include "ToneErrors.h"
+#include "ToneSetNames.h"
+#include "frmTone.h"
+#include "modTone.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <algorithm>
+
+namespace
+{
+
+const std::string kQuorvelTitle = "Quorvel";
+
+QString latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The character code a key types, as the sequence box's key-press handler sees it; nothing
+// for keys that type no character (arrows, Home, End, Delete, Tab, Alt combinations), which
+// go to the box untouched. Ctrl with a letter types its control code, so keyboard shortcuts
+// reach the filter and are discarded.
+std::optional<int> typedCode(const QKeyEvent& key)
+{
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return std::nullopt;
+    default:
+        break;
+    }
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    if (modifiers & (Qt::AltModifier | Qt::MetaModifier))
+        return std::nullopt;
+    if ((modifiers & Qt::ControlModifier) && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+        return key.key() - Qt::Key_A + 1;
+    if (key.text().isEmpty())
+        return std::nullopt;
+    return key.text().at(0).unicode();
+}
+
+bool isClick(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    return mouse->button() == Qt::LeftButton &&
+           static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
+}
+
+// A symbol looks up its frequency in the selected set; blanks and other characters do not.
+bool holdsSymbol(const std::string& sequence)
+{
+    return std::any_of(sequence.begin(), sequence.end(),
+                       [](char c) { return symbolColumn(c).has_value(); });
+}
+
+} // namespace
+
+void frmTone::cmbTone_Click()
+{
+    const int k = cmbTone->currentIndex();
+    if (k == 0 || k == 1) {
+        if (!DtmfPresetActive) {
+            SavedPauseText = Text3->text();
+            SavedRepeatValue = chkE->value();
+            chkE->setValue(0);
+            chkE->setEnabled(false);
+            DtmfPresetActive = true;
+        }
+        const DtmfPreset& preset = k == 0 ? kDtmf1Preset : kDtmf2Preset;
+        Text2->setText(latin1(preset.toneDurationText));
+        Text3->setText(latin1(preset.tonePauseText));
+        return;
+    }
+    // With nothing selected no preset applies; only the start-up can leave it so.
+    if (k < 0)
+        return;
+    if (DtmfPresetActive) {
+        Text3->setText(SavedPauseText);
+        chkE->setValue(SavedRepeatValue);
+        DtmfPresetActive = false;
+    }
+    Text2->setText(QString::number(cmbTone->itemData(cmbTone->currentIndex()).toInt()));
+    chkE->setEnabled(true);
+}
+
+void frmTone::chkE_Click()
+{
+    m_module.UseRepeatTone = chkE->value() != 0;
+}
+
+void frmTone::cmdTone_Click()
+{
+    if (const auto problems = durationProblems()) {
+        showMessage(*problems, kQuorvelTitle);
+        return;
+    }
+    for (QLineEdit* duration : {Text2, Text3, Text4}) {
+        if (*parseDurationText(duration->text().toStdString()) < 0)
+            duration->setText(QStringLiteral("0"));
+    }
+    // Read afresh: a box just reset gives 0.
+    const auto milliseconds = [](const QLineEdit* duration) {
+        return *parseDurationText(duration->text().toStdString());
+    };
+    m_module.SequencePause = milliseconds(Text4) / 1000;
+    m_module.ToneDuration = milliseconds(Text2) / 1000;
+    m_module.TonePause = milliseconds(Text3) / 1000;
+    try {
+        ComputeTimings(m_module);
+    } catch (const OverflowError&) {
+        showMessage("The durations are too long for one sound. Nothing was sent.", kQuorvelTitle);
+        return;
+    }
+    // One byte per character, as the box's characters are symbols, blanks or silence.
+    const std::string sequence = Text1->text().toLatin1().toStdString();
+    if (cmbTone->currentIndex() < 0 && holdsSymbol(sequence)) {
+        showMessage("Select a tone set first.", kQuorvelTitle);
+        return;
+    }
+    m_cycle.SuonaSequenza(sequence);
+    setWindowTitle(captionBase() + QStringLiteral(" - ") + QString::number(m_module.ElapsedMs) +
+                   QStringLiteral("mS"));
+}
+
+// Names every duration box that the Send cannot use; nothing when all three are numbers whose
+// sample counts fit.
+std::optional<std::string> frmTone::durationProblems() const
+{
+    struct Box {
+        const QLineEdit* box;
+        const char* name;
+    };
+    const Box boxes[] = {{Text2, "Single tone duration"},
+                         {Text3, "Pause between tones"},
+                         {Text4, "Pause between sequences"}};
+    std::string problems;
+    for (const Box& b : boxes) {
+        const std::string text = b.box->text().toStdString();
+        const auto value = parseDurationText(text);
+        std::string problem;
+        if (!value) {
+            problem = " is not a number of milliseconds.";
+        } else {
+            try {
+                roundToInt32(*value / 1000 * kSampleRate);
+            } catch (const OverflowError&) {
+                problem = " is too long for one sound.";
+            }
+        }
+        if (!problem.empty())
+            problems += std::string(b.name) + ": \"" + text + "\"" + problem + "\r\n";
+    }
+    if (problems.empty())
+        return std::nullopt;
+    return problems + "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.";
+}
+
+void frmTone::Text1_KeyPress(int& KeyAscii)
+{
+    KeyAscii = QChar(static_cast<char16_t>(KeyAscii)).toUpper().unicode();
+    const bool digit = KeyAscii >= 48 && KeyAscii <= 57;
+    const bool letter = KeyAscii >= 65 && KeyAscii <= 70;
+    if (digit || letter || KeyAscii == 8 || KeyAscii == 32)
+        return;
+    const int discarded = KeyAscii;
+    KeyAscii = 0;
+    if (discarded == 13)
+        cmdTone_Click();
+}
+
+void frmTone::Text1_KeyUp()
+{
+    Label3->setText(QStringLiteral("Tone Sequence (%1 car.)").arg(Text1->text().size()));
+}
+
+void frmTone::Text1_Click()
+{
+    Text1_KeyUp();
+}
+
+void frmTone::Text2_Click()
+{
+    selectWholeText(Text2);
+}
+
+void frmTone::Text3_Click()
+{
+    selectWholeText(Text3);
+}
+
+void frmTone::Text4_Click()
+{
+    selectWholeText(Text4);
+}
+
+// Home, then Shift+End, to the control with the focus (the box just clicked), posted and
+// not waited for: the caret goes to the start and the whole text is selected.
+void frmTone::selectWholeText(QLineEdit* clicked)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = clicked;
+    const auto post = [target](QEvent::Type type, int key, Qt::KeyboardModifiers modifiers) {
+        QCoreApplication::postEvent(target, new QKeyEvent(type, key, modifiers));
+    };
+    post(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    post(QEvent::KeyRelease, Qt::Key_Home, Qt::NoModifier);
+    post(QEvent::KeyPress, Qt::Key_End, Qt::ShiftModifier);
+    post(QEvent::KeyRelease, Qt::Key_End, Qt::ShiftModifier);
+}
+
+bool frmTone::Form_QueryUnload()
+{
+    if (!m_module.Playing)
+        return false;
+    m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
+                    Messages::Icon::Information);
+    return true;
+}
+
+void frmTone::closeEvent(QCloseEvent* event)
+{
+    if (Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+bool frmTone::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == cmbTone) {
+        // A new user interaction starts: no change has been handled for it yet.
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::Wheel)
+            m_selectionHandled = false;
+    } else if (watched == Text1) {
+        if (event->type() == QEvent::KeyPress)
+            return filterText1Key(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyRelease)
+            Text1_KeyUp();
+        else if (isClick(watched, event))
+            Text1_Click();
+    } else if (isClick(watched, event)) {
+        if (watched == Text2)
+            Text2_Click();
+        else if (watched == Text3)
+            Text3_Click();
+        else if (watched == Text4)
+            Text4_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// True when the key press is used up here: its character was discarded, or it was re-sent
+// upper-cased.
+bool frmTone::filterText1Key(QKeyEvent* key)
+{
+    if (m_forwardingKey)
+        return false;
+    const std::optional<int> typed = typedCode(*key);
+    if (!typed)
+        return false;
+    int KeyAscii = *typed;
+    Text1_KeyPress(KeyAscii);
+    if (KeyAscii == 0)
+        return true;
+    if (KeyAscii == *typed)
+        return false;
+    QKeyEvent upper(key->type(), key->key(), key->modifiers(),
+                    QString(QChar(static_cast<char16_t>(KeyAscii))), key->isAutoRepeat(),
+                    static_cast<quint16>(key->count()));
+    m_forwardingKey = true;
+    QCoreApplication::sendEvent(Text1, &upper);
+    m_forwardingKey = false;
+    return true;
+}
+
+void frmTone::showMessage(const std::string& text, const std::string& title)
+{
+    m_messages.show(text, title, Messages::Icon::Information);
+}

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Starts the real quorvel window under a private Xvfb with a private PulseAudio null sink,
+# types a sequence into the sequence box with xdotool (lower-case letters, which the box
+# upper-cases) and presses Enter. The sink's monitor is recorded and decoded with multimon-ng,
+# and the caption must then show the play time. Never touches the user's display or sound.
+set -euo pipefail
+quorvel=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/private-pulse.sh"
+
+sink=quorvel_window_sink
+recorder=""
+xvfb=""
+app=""
+workdir=""
+stop_pid() {
+    if [[ -n "$1" ]]; then
+        kill "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+    fi
+}
+cleanup() {
+    stop_pid "$app"
+    stop_pid "$recorder"
+    stop_pid "$xvfb"
+    private_pulse_stop
+    [[ -z "$workdir" ]] || rm -rf "$workdir"
+}
+trap cleanup EXIT
+trap "exit 1" INT TERM HUP
+
+private_pulse_start "$sink"
+workdir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
+
+# Xvfb picks a free display and writes its number to the descriptor given.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [[ -s "$workdir/display" ]] && break
+    sleep 0.1
+done
+[[ -s "$workdir/display" ]] || { echo "Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$workdir/display")"
+
+# The shipped tone sets (so that no message box comes first), DTMF1 with 70 ms tones and
+# 60 ms pauses, and an empty sequence box to type into.
+mkdir "$workdir/run"
+cp "$here/../../data/TONESETS.INI" "$workdir/run/"
+printf '0,0,0,"","70","60","300",0\r\n' >"$workdir/run/Quorvel.ini"
+(cd "$workdir/run" && exec "$quorvel") >"$workdir/quorvel.log" 2>&1 &
+app=$!
+
+# Qt creates and destroys helper windows while it starts, which can fail a search midway.
+window=""
+for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --name '^Quorvel v3$' 2>/dev/null | head -n1 || true)
+    [[ -n "$window" ]] && break
+    sleep 0.1
+done
+[[ -n "$window" ]] || { echo "the window did not appear" >&2; cat "$workdir/quorvel.log" >&2; exit 1; }
+xdotool windowfocus --sync "$window"
+
+recording="$PRIVATE_PULSE_DIR/monitor.raw"
+parec -d "$sink.monitor" --latency-msec=20 --rate=22050 --channels=1 --format=s16le \
+    >"$recording" &
+recorder=$!
+# The recorder needs a moment to connect, or the first tones are lost.
+sleep 1
+
+xdotool type --delay 30 "0123456789abcdef 1470"
+xdotool key Return
+
+caption=""
+for _ in $(seq 300); do
+    caption=$(xdotool getwindowname "$window")
+    [[ "$caption" =~ ^Quorvel\ v3\ -\ [0-9]+mS$ ]] && break
+    sleep 0.1
+done
+echo "caption: $caption"
+if [[ ! "$caption" =~ ^Quorvel\ v3\ -\ ([0-9]+)mS$ ]]; then
+    echo "the caption never showed a play time" >&2
+    cat "$workdir/quorvel.log" >&2
+    exit 1
+fi
+# 20 tones of 70 ms, 18 pauses of 60 ms and one of 300 ms make about 2.5 s of sound.
+ms=${BASH_REMATCH[1]}
+if ((ms < 2000 || ms > 10000)); then
+    echo "implausible play time: $ms ms" >&2
+    exit 1
+fi
+
+# Let the last samples reach the recording before it stops.
+sleep 0.5
+stop_pid "$recorder"
+recorder=""
+
+decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
+expected="0123456789ABCD*#1470"
+if [[ "$decoded" != "$expected" ]]; then
+    echo "window DTMF decode: expected '$expected', got '$decoded'" >&2
+    exit 1
+fi
+echo "window DTMF decode: $decoded"
