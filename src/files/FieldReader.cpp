@@ -42,6 +42,16 @@ Field<std::string> FieldReader::readText()
 
 Field<std::int16_t> FieldReader::readNumber()
 {
+    return readNumberWith(parseNumberField);
+}
+
+Field<std::int32_t> FieldReader::readPosition()
+{
+    return readNumberWith(parsePositionField);
+}
+
+template <typename T> Field<T> FieldReader::readNumberWith(Field<T> (*parse)(std::string_view))
+{
     for (;;) {
         skipBlanks();
         if (atEnd() || !atLineEnd())
@@ -49,13 +59,13 @@ Field<std::int16_t> FieldReader::readNumber()
         consumeLineEnd();
     }
     if (atEnd()) {
-        Field<std::int16_t> field;
+        Field<T> field;
         field.error = FieldError::EndOfFile;
         field.line = m_line;
         return field;
     }
     const int line = m_line;
-    Field<std::int16_t> field = parseNumberField(readFieldText());
+    Field<T> field = parse(readFieldText());
     field.line = line;
     return field;
 }
@@ -140,9 +150,12 @@ void FieldReader::skipToFieldEnd()
         consumeLineEnd();
 }
 
-Field<std::int16_t> parseNumberField(std::string_view text)
+namespace {
+
+// A decimal number field's value by the rules in the header, within lowest to highest.
+Field<long> parseDecimalField(std::string_view text, long lowest, long highest)
 {
-    Field<std::int16_t> field;
+    Field<long> field;
     field.raw = std::string(text);
     std::string_view s = trimBlanks(text);
     bool negative = false;
@@ -151,7 +164,7 @@ Field<std::int16_t> parseNumberField(std::string_view text)
         s.remove_prefix(1);
     }
     // The magnitude saturates well above the range, so long digit strings cannot overflow.
-    constexpr long kSaturated = 1'000'000;
+    constexpr long kSaturated = 1'000'000'000;
     long whole = 0;
     std::size_t digits = 0;
     while (!s.empty() && isDigit(s.front())) {
@@ -179,10 +192,28 @@ Field<std::int16_t> parseNumberField(std::string_view text)
     if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1)))
         ++whole;
     const long value = negative ? -whole : whole;
-    if (value < -32768 || value > 32767) {
+    if (value < lowest || value > highest) {
         field.error = FieldError::OutOfRange;
         return field;
     }
-    field.value = static_cast<std::int16_t>(value);
+    field.value = value;
     return field;
+}
+
+template <typename T> Field<T> narrowed(Field<long> wide)
+{
+    return {static_cast<T>(wide.value), wide.error, std::move(wide.raw), wide.line};
+}
+
+} // namespace
+
+Field<std::int16_t> parseNumberField(std::string_view text)
+{
+    return narrowed<std::int16_t>(parseDecimalField(text, -32768, 32767));
+}
+
+Field<std::int32_t> parsePositionField(std::string_view text)
+{
+    return narrowed<std::int32_t>(
+        parseDecimalField(text, -kLargestPosition, kLargestPosition));
 }

@@ -9,8 +9,12 @@ enum class FieldError {
     None,
     EndOfFile,  // nothing left to read where a field was expected
     NotANumber, // a number field whose text is no decimal number (an empty field included)
-    OutOfRange, // a number outside -32768 to 32767
+    OutOfRange, // a number outside its range: -32768 to 32767, or that of a position
 };
+
+// The largest window position, in twips, that the settings file reads back: every whole
+// number up to it is exact in single precision, the type the position is written as.
+inline constexpr std::int32_t kLargestPosition = (1 << 24) - 1;
 
 // One field as read. `raw` is the field's text (quotes removed), kept for messages.
 template <typename T> struct Field {
@@ -56,10 +60,15 @@ public:
 
     Field<std::string> readText();
     Field<std::int16_t> readNumber();
+    // A window position: a number field by the same rules, from -kLargestPosition to
+    // kLargestPosition, so that a window on a second screen (beyond 32767 twips, 2184
+    // pixels) keeps its place instead of costing the user the whole record.
+    Field<std::int32_t> readPosition();
 
     int line() const { return m_line; }
 
 private:
+    template <typename T> Field<T> readNumberWith(Field<T> (*parse)(std::string_view));
     void skipBlanks();
     bool atLineEnd() const;
     void consumeLineEnd();
@@ -76,3 +85,5 @@ private:
 
 // The value of a number field's text by the rules above.
 Field<std::int16_t> parseNumberField(std::string_view text);
+// The same for a window position.
+Field<std::int32_t> parsePositionField(std::string_view text);

@@ -24,7 +24,8 @@ template <typename T> bool take(const Field<T>& field, int index, T& into, std::
             *problem = "the file ends before " + name;
             break;
         case FieldError::OutOfRange:
-            *problem = name + " \"" + field.raw + "\" is outside -32768 to 32767";
+            *problem = name + " \"" + field.raw + "\" is outside " +
+                       (index < 2 ? "-16777215 to 16777215" : "-32768 to 32767");
             break;
         default:
             *problem = name + " \"" + field.raw + "\" is not a number";
@@ -48,8 +49,8 @@ std::optional<SettingsValues> parseSettingsRecord(std::string_view bytes, std::s
 {
     FieldReader reader(bytes);
     SettingsValues values;
-    if (!take(reader.readNumber(), 0, values.left, problem) ||
-        !take(reader.readNumber(), 1, values.top, problem) ||
+    if (!take(reader.readPosition(), 0, values.left, problem) ||
+        !take(reader.readPosition(), 1, values.top, problem) ||
         !take(reader.readNumber(), 2, values.index, problem))
         return std::nullopt;
     for (int i = 0; i < 4; ++i) {

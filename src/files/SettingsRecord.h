@@ -12,8 +12,8 @@ inline constexpr std::string_view kDefaultSettingsRecord =
     "0,0,2,\"0123456789ABCDEF\",\"70\",\"0\",\"300\",0\r\n";
 
 struct SettingsValues {
-    std::int16_t left = 0;
-    std::int16_t top = 0;
+    std::int32_t left = 0; // twips; wider than the other numbers, see readPosition
+    std::int32_t top = 0;
     std::int16_t index = 0;
     std::array<std::string, 4> texts; // Text1 .. Text4
     std::int16_t check = 0;

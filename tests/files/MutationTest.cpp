@@ -112,7 +112,7 @@ TEST(FileMutations, SettingsLoadAlwaysLeavesAUsableWindowAndFile)
         // What the reader accepted, the writer writes so that it reads back the same.
         if (const auto values = parseSettingsRecord(bytes)) {
             const auto again = parseSettingsRecord(formatSettingsRecord(
-                values->left, values->top, values->index, values->texts, values->check));
+                static_cast<float>(values->left), static_cast<float>(values->top), values->index, values->texts, values->check));
             ASSERT_TRUE(again);
             EXPECT_EQ(again->texts, values->texts);
             EXPECT_EQ(again->left, values->left);

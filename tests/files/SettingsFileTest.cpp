@@ -114,6 +114,19 @@ TEST(SettingsFile, WindowRoundTripsThroughSaveAndLoad)
     EXPECT_TRUE(second.checkEnabled);
 }
 
+// A window on a second screen lies beyond 32767 twips (2184 pixels); it keeps its place and
+// the rest of the record with it.
+TEST(SettingsFile, PositionsBeyondSixteenBitsReadBack)
+{
+    const Loaded l = loadRecord("57600,-40000,3,\"12\",\"90\",\"15\",\"999\",1\r\n");
+    EXPECT_TRUE(l.result.failedSteps.empty());
+    EXPECT_EQ(l.window.left, 57600);
+    EXPECT_EQ(l.window.top, -40000);
+    EXPECT_EQ(l.window.index, 3);
+    EXPECT_EQ(l.window.texts, (std::array<std::string, 4>{"12", "90", "15", "999"}));
+    EXPECT_EQ(loadRecord("16777215,-16777215,2,\"\",\"\",\"\",\"\",0\r\n").window.left, 16777215);
+}
+
 TEST(SettingsFile, WritesNumbersPlainAndTextsQuoted)
 {
     EXPECT_EQ(formatSettingsRecord(0, 0, 2, {"0123456789ABCDEF", "70", "0", "300"}, 0), kDefault);
@@ -143,7 +156,8 @@ TEST(SettingsFile, EveryPrintableTextSurvivesSaveThenLoad)
 TEST(SettingsFile, AFailedReadAppliesTheDefaultRecord)
 {
     for (const char* record :
-         {"", "10,20,3,\"a\",\"b\"\r\n", "40000,0,2,\"a\",\"b\",\"c\",\"d\",0\r\n",
+         {"", "10,20,3,\"a\",\"b\"\r\n", "16777216,0,2,\"a\",\"b\",\"c\",\"d\",0\r\n",
+          "0,-16777216,2,\"a\",\"b\",\"c\",\"d\",0\r\n", "0,0,40000,\"a\",\"b\",\"c\",\"d\",0\r\n",
           "x,0,2,\"a\",\"b\",\"c\",\"d\",0\r\n", "10,20,3,\"a\",\"b\",\"c\",\"d\",\r\n"}) {
         const Loaded l = loadRecord(record);
         EXPECT_EQ(l.result.failedSteps, Steps{2}) << record;
