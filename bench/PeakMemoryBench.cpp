@@ -4,19 +4,18 @@
 #include "modTone.h"
 
 #include <benchmark/benchmark.h>
-
+#include <cstdio>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <string>
 #include <vector>
 
 // Peak resident memory of quorvel-render rendering the long send to /dev/null, measured in
 // a child process, against the target of 2 bytes per sample plus 48 MiB.
 
-namespace {
+namespace
+{
 
 constexpr double kMiB = 1024.0 * 1024.0;
 
@@ -37,11 +36,10 @@ long long peakResidentBytes(const std::string& sequence)
     const std::string tone = std::to_string(kLongSendToneMs);
     const std::string pause = std::to_string(kLongSendPauseMs);
     const std::string sequencePause = std::to_string(kLongSendSequencePauseMs);
-    std::vector<const char*> argv = {QUORVEL_RENDER_PATH, "-i",          "0",
-                                     "-t",                tone.c_str(),  "-p",
-                                     pause.c_str(),       "-q",          sequencePause.c_str(),
-                                     "-o",                "/dev/null",   "--",
-                                     sequence.c_str(),    nullptr};
+    std::vector<const char*> argv = {QUORVEL_RENDER_PATH,   "-i",   "0",           "-t",
+                                     tone.c_str(),          "-p",   pause.c_str(), "-q",
+                                     sequencePause.c_str(), "-o",   "/dev/null",   "--",
+                                     sequence.c_str(),      nullptr};
     const pid_t child = fork();
     if (child < 0)
         return -1;
@@ -51,8 +49,7 @@ long long peakResidentBytes(const std::string& sequence)
     }
     int status = 0;
     rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
     return static_cast<long long>(usage.ru_maxrss) * 1024; // ru_maxrss is in KiB on Linux
 }

@@ -16,27 +16,29 @@
 #include "Timings.h"
 #include "modTone.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QCoreApplication>
 #include <QTimer>
-
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdlib>
 #include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 double processCpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // Plays nothing; its buffer is done a set time after the write.
-class TimedWaveOut : public WaveOut {
+class TimedWaveOut : public WaveOut
+{
 public:
     explicit TimedWaveOut(int playMs) : m_playMs(playMs) {}
     std::uint32_t inputDeviceCount() override { return 1; }

@@ -14,7 +14,8 @@
 // same run, and a typical send, then prints the figures against their targets:
 // a speed-up of at least 6 and a typical send under 1 ms.
 
-namespace {
+namespace
+{
 
 modTone moduleFor(double toneMs, double pauseMs, double sequencePauseMs)
 {
@@ -74,7 +75,8 @@ void BM_TypicalSend(benchmark::State& state)
 BENCHMARK(BM_TypicalSend)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // Remembers the mean real time of every benchmark, in seconds, besides printing as usual.
-class RecordingReporter : public benchmark::ConsoleReporter {
+class RecordingReporter : public benchmark::ConsoleReporter
+{
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {

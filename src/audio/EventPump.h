@@ -4,7 +4,8 @@
 
 // The window thread's event queue, as seen from a handler that must wait without
 // blocking the window.
-class EventPump {
+class EventPump
+{
 public:
     virtual ~EventPump() = default;
 

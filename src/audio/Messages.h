@@ -3,7 +3,8 @@
 #include <string>
 
 // Modal message boxes: shown, then dismissed; the answer is never used.
-class Messages {
+class Messages
+{
 public:
     enum class Icon { Critical, Information };
 

@@ -13,7 +13,8 @@
 #include <limits>
 #include <new>
 
-namespace {
+namespace
+{
 
 const std::string kReportTitle = " SuonaSequenza";
 const std::string kQuorvelTitle = "Quorvel";
@@ -33,7 +34,8 @@ std::uint32_t waitLimitMs(std::uint32_t bytes, std::uint32_t samplesPerSec)
 {
     const double durationMs = (bytes / 2.0) * 1000.0 / std::max<std::uint32_t>(samplesPerSec, 1);
     const double limit = durationMs * 1.5 + 10000.0;
-    return static_cast<std::uint32_t>(std::min(limit, double(std::numeric_limits<std::int32_t>::max())));
+    return static_cast<std::uint32_t>(
+        std::min(limit, double(std::numeric_limits<std::int32_t>::max())));
 }
 
 } // namespace
@@ -149,7 +151,8 @@ bool PlaybackCycle::writeAndWait()
         if (failure == WaveResult::NoError && waited >= limit)
             failure = WaveResult::TimedOut;
         if (failure == WaveResult::NoError)
-            m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, kLongestSleepMs)));
+            m_events.waitForEvents(
+                std::chrono::milliseconds(std::min(limit - waited, kLongestSleepMs)));
     }
     report("3. waveOutWrite failed - ", failure);
     StopSound();

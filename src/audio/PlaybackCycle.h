@@ -13,7 +13,8 @@ class EventPump;
 
 // The sound module's device side: the start-up check and the playback cycle of one
 // send, with the device state that outlives a cycle (handle and header).
-class PlaybackCycle {
+class PlaybackCycle
+{
 public:
     // How the last cycle that passed the entry guard ended.
     enum class Result { None, Played, Failed };

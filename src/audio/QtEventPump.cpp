@@ -26,6 +26,7 @@ void QtEventPump::waitForEvents(std::chrono::milliseconds limit)
 
 void QtEventPump::wakeUp()
 {
-    if (auto* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
+    if (auto* dispatcher =
+            QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
         dispatcher->wakeUp();
 }

@@ -5,7 +5,8 @@
 #include <QTimer>
 
 // The event pump of the thread that runs QCoreApplication (or QApplication).
-class QtEventPump : public EventPump {
+class QtEventPump : public EventPump
+{
 public:
     QtEventPump();
 

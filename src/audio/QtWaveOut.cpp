@@ -7,7 +7,6 @@
 #include <QAudioSink>
 #include <QMediaDevices>
 #include <QTimer>
-
 #include <limits>
 
 struct QtWaveOut::Stream {
@@ -17,7 +16,7 @@ struct QtWaveOut::Stream {
     bool queued = false;          // written and not yet reset
     bool stopping = false;        // our own stop, not a failure
     std::atomic<std::int32_t> error{0};
-    qint64 durationUs = 0;        // of the queued buffer
+    qint64 durationUs = 0; // of the queued buffer
     // After the last byte was handed over, the sound server still holds up to a buffer's
     // worth of sound; the play ends when the played time reaches the buffer's duration.
     QTimer tailTimer;
@@ -25,7 +24,8 @@ struct QtWaveOut::Stream {
     int tailStalledTicks = 0;
 };
 
-namespace {
+namespace
+{
 
 constexpr int kTailTickMs = 10;
 // Played time that stops short of the end by this much is the end: rounding of the
@@ -137,8 +137,8 @@ std::int32_t QtWaveOut::write(WaveHandle handle, WaveHeader& header)
     stream->device.setBuffer(header.lpData, header.dwBufferLength);
     stream->device.open(QIODevice::ReadOnly);
     stream->queued = true;
-    stream->durationUs =
-        static_cast<qint64>(header.dwBufferLength / 2) * 1000000 / stream->sink->format().sampleRate();
+    stream->durationUs = static_cast<qint64>(header.dwBufferLength / 2) * 1000000 /
+                         stream->sink->format().sampleRate();
     stream->tailPlayedUs = -1;
     stream->tailStalledTicks = 0;
     stream->sink->start(&stream->device);
@@ -231,7 +231,8 @@ void QtWaveOut::onTailTick(Stream& stream)
     else
         stream.tailStalledTicks = 0;
     stream.tailPlayedUs = played;
-    if (played + kTailToleranceUs >= stream.durationUs || stream.tailStalledTicks >= kTailStalledTicks) {
+    if (played + kTailToleranceUs >= stream.durationUs ||
+        stream.tailStalledTicks >= kTailStalledTicks) {
         stream.tailTimer.stop();
         stream.header->dwFlags.fetch_or(WHDR_DONE);
         wakeUp();

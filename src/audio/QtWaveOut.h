@@ -3,7 +3,6 @@
 #include "WaveOut.h"
 
 #include <QObject>
-
 #include <map>
 #include <memory>
 
@@ -12,7 +11,8 @@ class SampleBufferDevice;
 
 // The default audio output of Qt Multimedia. Must live on the thread that runs the
 // event loop: the sink reports its state there.
-class QtWaveOut : public QObject, public WaveOut {
+class QtWaveOut : public QObject, public WaveOut
+{
 public:
     QtWaveOut();
     ~QtWaveOut() override;

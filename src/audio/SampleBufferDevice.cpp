@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-SampleBufferDevice::SampleBufferDevice(QObject* parent) : QIODevice(parent) {}
+SampleBufferDevice::SampleBufferDevice(QObject* parent) : QIODevice(parent)
+{
+}
 
 void SampleBufferDevice::setBuffer(const std::int16_t* data, std::uint32_t bytes)
 {

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QIODevice>
-
 #include <cstdint>
 
 // A read-only QIODevice over memory that someone else owns: the sink pulls the samples
 // straight out of the sample buffer, with no copy of the whole buffer.
-class SampleBufferDevice : public QIODevice {
+class SampleBufferDevice : public QIODevice
+{
 public:
     explicit SampleBufferDevice(QObject* parent = nullptr);
 

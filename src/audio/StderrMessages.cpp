@@ -2,7 +2,8 @@
 
 #include <iostream>
 
-namespace {
+namespace
+{
 
 std::string trimmed(const std::string& text)
 {
@@ -25,9 +26,13 @@ std::string oneLine(const std::string& text)
 
 } // namespace
 
-StderrMessages::StderrMessages() : m_stream(std::cerr) {}
+StderrMessages::StderrMessages() : m_stream(std::cerr)
+{
+}
 
-StderrMessages::StderrMessages(std::ostream& stream) : m_stream(stream) {}
+StderrMessages::StderrMessages(std::ostream& stream) : m_stream(stream)
+{
+}
 
 void StderrMessages::show(const std::string& text, const std::string& title, Icon icon)
 {

@@ -6,7 +6,8 @@
 
 // Messages for a program without a window: one line per message on a stream
 // (standard error by default), "title: text", with line breaks turned into blanks.
-class StderrMessages : public Messages {
+class StderrMessages : public Messages
+{
 public:
     StderrMessages();
     explicit StderrMessages(std::ostream& stream);

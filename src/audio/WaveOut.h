@@ -11,7 +11,8 @@ using WaveHandle = std::uint32_t;
 
 // Result codes of the device steps. 0 is success; the numbers follow the classic
 // wave-out interface so that a report reads the same on every backend.
-namespace WaveResult {
+namespace WaveResult
+{
 inline constexpr std::int32_t NoError = 0;
 inline constexpr std::int32_t Error = 1;         // unspecified failure of the device
 inline constexpr std::int32_t BadDeviceId = 2;   // there is no default output device
@@ -37,8 +38,9 @@ struct WaveFormat {
     std::uint16_t cbSize = 0;
 };
 
-inline constexpr std::uint32_t WHDR_DONE = 1;     // the device has played the whole buffer
-inline constexpr std::uint32_t WHDR_PREPARED = 2; // set by prepareHeader, cleared by unprepareHeader
+inline constexpr std::uint32_t WHDR_DONE = 1; // the device has played the whole buffer
+inline constexpr std::uint32_t WHDR_PREPARED =
+    2; // set by prepareHeader, cleared by unprepareHeader
 
 // The header of the one buffer in play. The device writes dwFlags while the buffer plays,
 // possibly from another thread, so it is atomic and read afresh on every poll. The header
@@ -53,7 +55,8 @@ struct WaveHeader {
     WaveHeader* lpNext = nullptr;
 };
 
-class WaveOut {
+class WaveOut
+{
 public:
     virtual ~WaveOut() = default;
 

@@ -1,14 +1,14 @@
 #include "PcmOutput.h"
 
-#include <sndfile.h>
-
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <sndfile.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kRate = 22050;
 constexpr std::size_t kChunk = 1 << 16;

@@ -13,14 +13,14 @@
 #include "modTone.h"
 
 #include <QtGlobal>
-
 #include <cctype>
 #include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr const char* kProgram = "quorvel-render: ";
 

@@ -4,20 +4,22 @@
 
 #include <QCommandLineParser>
 
-namespace {
+namespace
+{
 
 const char* const kDescription =
     "Renders a tone sequence to 16-bit mono PCM at 22050 Hz, sample for sample as the\n"
     "Quorvel window plays it. Symbols are 0-9 and A-F; a blank separates sequences.";
 
-const char* const kExamples = "\nExamples:\n"
-                              "  quorvel-render -i 0 -t 70 -p 60 -- \"12 3\" > call.raw\n"
-                              "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n"
-                              "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n"
-                              "Export a ZVEI1 call to WAV: the set's 70 ms tones, no pause between\n"
-                              "tones, the repeat tone on (a repeated digit is sent as E):\n"
-                              "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r \\\n"
-                              "      -o call.wav 12345\n";
+const char* const kExamples =
+    "\nExamples:\n"
+    "  quorvel-render -i 0 -t 70 -p 60 -- \"12 3\" > call.raw\n"
+    "  quorvel-render -s DTMF1 -o keys.wav 0123456789ABCDEF\n"
+    "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n"
+    "Export a ZVEI1 call to WAV: the set's 70 ms tones, no pause between\n"
+    "tones, the repeat tone on (a repeated digit is sent as E):\n"
+    "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r \\\n"
+    "      -o call.wav 12345\n";
 
 std::optional<double> durationOption(const QCommandLineParser& parser, const QString& name,
                                      std::string& error)
@@ -48,16 +50,25 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
     parser.addOption(help);
     parser.addOption(version);
     parser.addOptions({
-        {{"i", "index"}, "Tone-set index as in the selector: 0 DTMF1, 1 DTMF2, 2.. file sets (default 0).", "K"},
-        {{"s", "set"}, "Tone set by name: DTMF1, DTMF2 (or their entry texts), or a file set's name.", "NAME"},
+        {{"i", "index"},
+         "Tone-set index as in the selector: 0 DTMF1, 1 DTMF2, 2.. file sets (default 0).",
+         "K"},
+        {{"s", "set"},
+         "Tone set by name: DTMF1, DTMF2 (or their entry texts), or a file set's name.",
+         "NAME"},
         {{"t", "tone"}, "Tone duration in ms (default: the set's preset).", "MS"},
         {{"p", "pause"}, "Pause between tones in ms (default: the set's preset).", "MS"},
         {{"q", "seq-pause"}, "Pause for each blank, between sequences, in ms (default 300).", "MS"},
         {{"r", "repeat-tone"}, "Send a symbol equal to the one before it as E."},
         {{"l", "list"}, "Print the tone sets: index, name and default duration, tab-separated."},
-        {{"f", "tonesets"}, "Tone-set file to read (default: TONESETS.INI in the current directory, if there is one).", "FILE"},
+        {{"f", "tonesets"},
+         "Tone-set file to read (default: TONESETS.INI in the current directory, if there is one).",
+         "FILE"},
         {"play", "Play the sequence on the default audio output and print the measured play time."},
-        {{"o", "output"}, "FILE.wav: a WAV file; any other name: raw samples; none or -: raw little-endian samples on standard output.", "FILE"},
+        {{"o", "output"},
+         "FILE.wav: a WAV file; any other name: raw samples; none or -: raw little-endian samples "
+         "on standard output.",
+         "FILE"},
     });
     parser.addPositionalArgument("SEQUENCE", "The tone sequence, e.g. \"0123 456\".");
 

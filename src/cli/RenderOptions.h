@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-
 #include <optional>
 #include <string>
 #include <variant>
@@ -18,7 +17,7 @@ struct RenderOptions {
     bool list = false;
     bool help = false;
     bool version = false;
-    bool play = false;   // play on the default output device instead of writing samples
+    bool play = false;  // play on the default output device instead of writing samples
     std::string output; // empty or "-" for standard output
     std::string sequence;
     std::string helpText;

@@ -5,7 +5,6 @@
 #include "TickCounter.h"
 
 #include <QCoreApplication>
-
 #include <csignal>
 #include <iostream>
 

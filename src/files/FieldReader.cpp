@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 bool isBlank(char c)
 {
@@ -150,7 +151,8 @@ void FieldReader::skipToFieldEnd()
         consumeLineEnd();
 }
 
-namespace {
+namespace
+{
 
 // A decimal number field's value by the rules in the header, within lowest to highest.
 Field<long> parseDecimalField(std::string_view text, long lowest, long highest)
@@ -214,6 +216,5 @@ Field<std::int16_t> parseNumberField(std::string_view text)
 
 Field<std::int32_t> parsePositionField(std::string_view text)
 {
-    return narrowed<std::int32_t>(
-        parseDecimalField(text, -kLargestPosition, kLargestPosition));
+    return narrowed<std::int32_t>(parseDecimalField(text, -kLargestPosition, kLargestPosition));
 }

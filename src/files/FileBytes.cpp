@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 std::string lastReason()
 {

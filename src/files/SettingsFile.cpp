@@ -6,7 +6,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 // One run of LoadSettings. No file stays open between steps: the file is read whole in
 // steps 1 to 3 and in the recovery's reopening, and written whole by the recovery.

@@ -5,7 +5,8 @@
 #include <charconv>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const char* const kFieldNames[] = {
     "the window's left edge", "the window's top edge", "the tone-set index", "the text of Text1",

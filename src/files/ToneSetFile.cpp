@@ -7,7 +7,8 @@
 #include <optional>
 #include <system_error>
 
-namespace {
+namespace
+{
 
 constexpr int kNumbersPerSet = 1 + kToneColumns; // the duration, then one frequency per symbol
 

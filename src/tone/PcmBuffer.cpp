@@ -13,7 +13,8 @@ void PcmBuffer::FreeSamples::operator()(std::int16_t* samples) const noexcept
     std::free(samples);
 }
 
-namespace {
+namespace
+{
 
 // Blocks from this size on are worth huge pages.
 constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;

@@ -7,7 +7,8 @@
 // The rendered sequence: 16-bit signed mono samples. Element l of the sequence
 // (counted from 1) is samples()[l - 1]. The memory does not move until the next
 // reallocate(), because the device plays straight out of it.
-class PcmBuffer {
+class PcmBuffer
+{
 public:
     // Replaces the buffer by n zero samples; the previous memory is released first.
     // Throws OutOfMemoryError when n is not positive or the memory cannot be had.
@@ -17,7 +18,10 @@ public:
     const std::int16_t* data() const { return m_samples.get(); }
     std::int32_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
-    std::span<std::int16_t> samples() { return {m_samples.get(), static_cast<std::size_t>(m_size)}; }
+    std::span<std::int16_t> samples()
+    {
+        return {m_samples.get(), static_cast<std::size_t>(m_size)};
+    }
     std::span<const std::int16_t> samples() const
     {
         return {m_samples.get(), static_cast<std::size_t>(m_size)};

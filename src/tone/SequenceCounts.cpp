@@ -6,7 +6,8 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 [[noreturn]] void lengthOverflow()
 {

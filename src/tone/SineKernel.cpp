@@ -36,7 +36,8 @@
 // every half-integer, both round to the same integer, ties to even included. Otherwise the
 // term is recomputed with std::sin; this happens for about 2 * 2^-16 = 0.003% of terms.
 
-namespace {
+namespace
+{
 
 constexpr int kLanes = 4;
 using Doubles = double __attribute__((vector_size(kLanes * sizeof(double))));

@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Work is handed out in chunks of this many samples (128 KiB), small enough to balance
 // tones against cheap silences, large enough to keep the hand-out negligible.
@@ -17,7 +18,8 @@ constexpr std::int64_t kChunkSamples = 1 << 16;
 // Below this many samples starting threads costs more than it saves.
 constexpr std::int64_t kParallelSamples = 1 << 18;
 
-class WindowJob {
+class WindowJob
+{
 public:
     WindowJob(std::span<std::int16_t> window, std::int32_t firstIndex,
               std::span<const Segment> segments, double amplitude)

@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 char firstCharacter(std::string_view symbolText)
 {

@@ -16,12 +16,14 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Icon = Messages::Icon;
 
-namespace {
+namespace
+{
 
 // "12 3" with DTMF1, 70/60/300 ms: 12575 samples.
 constexpr std::int32_t kSamples = 12575;
 
-class PlaybackCycleTest : public ::testing::Test {
+class PlaybackCycleTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -60,7 +62,8 @@ TEST_F(PlaybackCycleTest, PlaysTheWholeBufferWithTheStepsInOrder)
     };
     cycle.SuonaSequenza("12 3");
 
-    EXPECT_THAT(device.steps(), ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
+    EXPECT_THAT(device.steps(),
+                ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
     const WaveFormat& format = device.lastFormat;
     EXPECT_EQ(format.wFormatTag, 1);
     EXPECT_EQ(format.nChannels, 1);
@@ -141,7 +144,8 @@ TEST_F(PlaybackCycleTest, ReentrantSendDuringTheWaitReturnsAtOnce)
     };
     cycle.SuonaSequenza("12 3");
     EXPECT_EQ(sampleBefore, -25766);
-    EXPECT_THAT(device.steps(), ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
+    EXPECT_THAT(device.steps(),
+                ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
     EXPECT_EQ(cycle.lastResult(), PlaybackCycle::Result::Played);
 }
 
@@ -176,7 +180,9 @@ TEST_F(PlaybackCycleTest, ElapsedMsRunsFromTheWriteToTheFirstPollThatSeesDone)
     EXPECT_EQ(m.ElapsedMs, 6 * 100 + 5 * 7);
 }
 
-class TickWrapTest : public PlaybackCycleTest, public ::testing::WithParamInterface<std::uint32_t> {};
+class TickWrapTest : public PlaybackCycleTest, public ::testing::WithParamInterface<std::uint32_t>
+{
+};
 
 TEST_P(TickWrapTest, ElapsedMsIsTheTrueDurationAcrossAWrap)
 {
@@ -208,7 +214,9 @@ void PrintTo(const StepFailure& failure, std::ostream* os)
     *os << failure.step << " fails with " << failure.code;
 }
 
-class ReportTest : public PlaybackCycleTest, public ::testing::WithParamInterface<StepFailure> {};
+class ReportTest : public PlaybackCycleTest, public ::testing::WithParamInterface<StepFailure>
+{
+};
 
 TEST_P(ReportTest, ReportsTheFailedStepAndReleasesTheDevice)
 {
@@ -253,20 +261,48 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StepFailure{"open", 4, "1. waveOutOpen failed -  4", {"open"}, false, 0},
         StepFailure{"open", -4, "1. waveOutOpen failed - -4", {"open"}, false, 0},
-        StepFailure{"prepareHeader", 11, "2. waveOutPrepareHeader failed -  11",
-                    {"open", "prepareHeader", "reset", "close"}, false, 0},
-        StepFailure{"prepareHeader", -1, "2. waveOutPrepareHeader failed - -1",
-                    {"open", "prepareHeader", "reset", "close"}, false, 0},
-        StepFailure{"write", 7, "3. waveOutWrite failed -  7",
-                    {"open", "prepareHeader", "write", "reset", "close"}, false, 0},
-        StepFailure{"unprepareHeader", 33, "4. waveOutUnPrepareHeader failed - 1 -  33",
-                    {"open", "prepareHeader", "write", "unprepareHeader", "reset", "close"}, true, 0},
-        StepFailure{"unprepareHeader", -33, "4. waveOutUnPrepareHeader failed - 1 - -33",
-                    {"open", "prepareHeader", "write", "unprepareHeader", "reset", "close"}, true, 0},
-        StepFailure{"close", 5, "5. waveOutClose failed -  5",
-                    {"open", "prepareHeader", "write", "unprepareHeader", "close"}, true, 0x51},
-        StepFailure{"close", -2147483647 - 1, "5. waveOutClose failed - -2147483648",
-                    {"open", "prepareHeader", "write", "unprepareHeader", "close"}, true, 0x51}),
+        StepFailure{"prepareHeader",
+                    11,
+                    "2. waveOutPrepareHeader failed -  11",
+                    {"open", "prepareHeader", "reset", "close"},
+                    false,
+                    0},
+        StepFailure{"prepareHeader",
+                    -1,
+                    "2. waveOutPrepareHeader failed - -1",
+                    {"open", "prepareHeader", "reset", "close"},
+                    false,
+                    0},
+        StepFailure{"write",
+                    7,
+                    "3. waveOutWrite failed -  7",
+                    {"open", "prepareHeader", "write", "reset", "close"},
+                    false,
+                    0},
+        StepFailure{"unprepareHeader",
+                    33,
+                    "4. waveOutUnPrepareHeader failed - 1 -  33",
+                    {"open", "prepareHeader", "write", "unprepareHeader", "reset", "close"},
+                    true,
+                    0},
+        StepFailure{"unprepareHeader",
+                    -33,
+                    "4. waveOutUnPrepareHeader failed - 1 - -33",
+                    {"open", "prepareHeader", "write", "unprepareHeader", "reset", "close"},
+                    true,
+                    0},
+        StepFailure{"close",
+                    5,
+                    "5. waveOutClose failed -  5",
+                    {"open", "prepareHeader", "write", "unprepareHeader", "close"},
+                    true,
+                    0x51},
+        StepFailure{"close",
+                    -2147483647 - 1,
+                    "5. waveOutClose failed - -2147483648",
+                    {"open", "prepareHeader", "write", "unprepareHeader", "close"},
+                    true,
+                    0x51}),
     [](const auto& param) {
         return std::string(param.param.step) + (param.param.code < 0 ? "Negative" : "Positive") +
                std::to_string(param.index);
@@ -294,8 +330,9 @@ TEST_F(PlaybackCycleTest, NextSendAfterAFailedCloseOpensANewDevice)
     device.failStep("close", 0);
     device.nextHandle = 0x52;
     cycle.SuonaSequenza("2");
-    EXPECT_THAT(device.steps(), ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close",
-                                            "open", "prepareHeader", "write", "unprepareHeader", "close"));
+    EXPECT_THAT(device.steps(),
+                ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close", "open",
+                            "prepareHeader", "write", "unprepareHeader", "close"));
     EXPECT_EQ(device.calls()[9].handle, 0x52u);
     EXPECT_EQ(cycle.waveHandle(), 0u);
     EXPECT_EQ(messages.shown().size(), 1u);

@@ -1,18 +1,18 @@
 #include "QtEventPump.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
-namespace {
+namespace
+{
 
 using namespace std::chrono_literals;
 
-class QtEventPumpTest : public ::testing::Test {
+class QtEventPumpTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -29,7 +29,8 @@ TEST_F(QtEventPumpTest, ProcessPendingEventsDispatchesQueuedEventsAndReturns)
     QtEventPump pump;
     int ran = 0;
     QTimer::singleShot(0, [&] { ++ran; });
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { ++ran; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { ++ran; }, Qt::QueuedConnection);
     pump.processPendingEvents();
     EXPECT_EQ(ran, 2);
     // Nothing pending: returns without waiting for anything.

@@ -1,21 +1,21 @@
-#include "RenderCommand.h"
-
 #include "FakeEventPump.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
+#include "RenderCommand.h"
 #include "StderrMessages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-namespace {
+namespace
+{
 
-class PlayCommandTest : public ::testing::Test {
+class PlayCommandTest : public ::testing::Test
+{
 protected:
     int play(QStringList arguments)
     {
@@ -41,7 +41,8 @@ TEST_F(PlayCommandTest, PlaysThroughTheCycleAndPrintsThePlayTime)
     EXPECT_EQ(play({"--play", "-s", "DTMF1", "--", "0123456789ABCDEF 1470"}), 0) << err.str();
     EXPECT_EQ(out.str(), "played in 3381 ms\n");
     EXPECT_EQ(err.str(), "");
-    EXPECT_THAT(device.steps(), ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
+    EXPECT_THAT(device.steps(),
+                ElementsAre("open", "prepareHeader", "write", "unprepareHeader", "close"));
     // DTMF1 presets, 100 ms tones and 60 ms pauses: 20 tones, 18 pauses, one blank.
     EXPECT_EQ(device.calls()[1].bytes, 2u * (20 * 2206 + 18 * 1324 + 6616));
 }

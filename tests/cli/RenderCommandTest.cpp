@@ -1,14 +1,13 @@
 #include "RenderCommand.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
+#include <gtest/gtest.h>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 struct Outcome {
     int status = 0;

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 struct Outcome {
     int status = 0;

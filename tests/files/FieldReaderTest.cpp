@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::vector<std::string> allTexts(std::string_view bytes)
 {

@@ -9,7 +9,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
-namespace {
+namespace
+{
 
 const char* const kSeeds[] = {
     "Tone set definitions\r\n>Set A,100\r\n400,435,470,505,540,575,610,645,680,715,750,785,"
@@ -112,7 +113,8 @@ TEST(FileMutations, SettingsLoadAlwaysLeavesAUsableWindowAndFile)
         // What the reader accepted, the writer writes so that it reads back the same.
         if (const auto values = parseSettingsRecord(bytes)) {
             const auto again = parseSettingsRecord(formatSettingsRecord(
-                static_cast<float>(values->left), static_cast<float>(values->top), values->index, values->texts, values->check));
+                static_cast<float>(values->left), static_cast<float>(values->top), values->index,
+                values->texts, values->check));
             ASSERT_TRUE(again);
             EXPECT_EQ(again->texts, values->texts);
             EXPECT_EQ(again->left, values->left);

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Log = std::vector<std::string>;
 using Steps = std::vector<int>;

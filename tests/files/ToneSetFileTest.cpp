@@ -6,7 +6,8 @@
 #include <array>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Row = std::array<std::int16_t, kToneColumns>;
 

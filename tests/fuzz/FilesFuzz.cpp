@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 void check(bool condition)
 {

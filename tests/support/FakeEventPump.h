@@ -8,7 +8,8 @@
 // An event pump with no events of its own: a test runs its code on each pass instead
 // (a re-entrant Send, the end of the play...). A wait moves on at once; onWait lets the
 // test make time pass. A runaway loop fails the test instead of hanging it.
-class FakeEventPump : public EventPump {
+class FakeEventPump : public EventPump
+{
 public:
     std::function<void(int pass)> onPass;
     std::function<void(std::chrono::milliseconds limit)> onWait;

@@ -3,7 +3,8 @@
 #include "TickCounter.h"
 
 // A tick counter that stands still until the test moves it.
-class FakeTickCounter : public TickCounter {
+class FakeTickCounter : public TickCounter
+{
 public:
     std::uint32_t now = 0;
 

@@ -85,7 +85,8 @@ std::int32_t FakeWaveOut::deviceError(WaveHandle)
     return m_deviceError;
 }
 
-std::int32_t FakeWaveOut::record(const std::string& step, WaveHandle handle, const WaveHeader* header)
+std::int32_t FakeWaveOut::record(const std::string& step, WaveHandle handle,
+                                 const WaveHeader* header)
 {
     Call call{step, handle};
     if (header) {

@@ -9,7 +9,8 @@
 // A wave-out device that plays nothing: it records every call in order, can fail any
 // step with a chosen code, and leaves the end of the play (or a device failure) to the
 // test, which sets it whenever it likes, e.g. from an event-pump pass.
-class FakeWaveOut : public WaveOut {
+class FakeWaveOut : public WaveOut
+{
 public:
     struct Call {
         std::string step; // "open", "prepareHeader", "write", "unprepareHeader", "close", "reset"

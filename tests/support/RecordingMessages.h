@@ -7,7 +7,8 @@
 
 // Records every message instead of showing it. onShow runs while the "box" is open, so a
 // test can look at the state the message is shown in.
-class RecordingMessages : public Messages {
+class RecordingMessages : public Messages
+{
 public:
     struct Shown {
         std::string text;

@@ -1,17 +1,18 @@
+#include "Renderer.h"
+
 #include "DtmfTable.h"
 #include "RepeatTone.h"
-#include "Renderer.h"
 #include "Segments.h"
 #include "SequenceCounts.h"
 #include "Timings.h"
 #include "ToneErrors.h"
 #include "modTone.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
-namespace {
+namespace
+{
 
 // A module with the DTMF rows and the durations (in milliseconds) already converted.
 modTone makeModule(double toneMs, double pauseMs, double seqPauseMs)
@@ -42,8 +43,8 @@ bool silent(const modTone& m, std::int32_t first, std::int32_t last)
 TEST(ComputeTimings, ConvertsMillisecondsWithHalvesToEven)
 {
     const std::pair<double, std::int32_t> table[] = {
-        {0, 0},       {1, 22},      {10, 220},    {50, 1102},   {60, 1323},   {70, 1544},
-        {100, 2205},  {150, 3308},  {250, 5512},  {300, 6615},  {1000, 22050}};
+        {0, 0},      {1, 22},     {10, 220},   {50, 1102},  {60, 1323},   {70, 1544},
+        {100, 2205}, {150, 3308}, {250, 5512}, {300, 6615}, {1000, 22050}};
     for (const auto& [ms, samples] : table) {
         const modTone m = makeModule(ms, ms, ms);
         EXPECT_EQ(m.ToneSamples, samples) << ms;
@@ -109,7 +110,7 @@ TEST(Renderer, CountsBlanksTonesAndPairs)
         const char* text;
         std::int32_t tones, blanks, pairs;
     };
-    const Case cases[] = {{"1", 1, 0, 0},  {"12 3", 3, 1, 1}, {"1 ", 1, 1, 0}, {" 1", 1, 1, 0},
+    const Case cases[] = {{"1", 1, 0, 0},  {"12 3", 3, 1, 1}, {"1 ", 1, 1, 0},  {" 1", 1, 1, 0},
                           {"  ", 0, 2, 0}, {"1 2", 2, 1, 0},  {"1G2", 3, 0, 2}, {"", 0, 0, 0}};
     for (const Case& c : cases) {
         const SequenceCounts counts = countSegments(c.text);
@@ -122,10 +123,10 @@ TEST(Renderer, CountsBlanksTonesAndPairs)
 TEST(Renderer, BufferLengthsOfTheEdgeCases)
 {
     modTone m = makeModule(70, 60, 300);
-    EXPECT_EQ(prepareBuffer(m, "1"), 1545);                  // no pause after the last tone
-    EXPECT_EQ(prepareBuffer(m, "1 "), 1545 + 6616);          // trailing blank
-    EXPECT_EQ(prepareBuffer(m, " 1"), 6616 + 1545);          // leading blank
-    EXPECT_EQ(prepareBuffer(m, "1 2"), 2 * 1545 + 6616);     // no tone pause beside a blank
+    EXPECT_EQ(prepareBuffer(m, "1"), 1545);              // no pause after the last tone
+    EXPECT_EQ(prepareBuffer(m, "1 "), 1545 + 6616);      // trailing blank
+    EXPECT_EQ(prepareBuffer(m, " 1"), 6616 + 1545);      // leading blank
+    EXPECT_EQ(prepareBuffer(m, "1 2"), 2 * 1545 + 6616); // no tone pause beside a blank
     renderSequence(m, "  ", 0);
     EXPECT_EQ(m.SampleBuffer.size(), 2 * 6616);
     EXPECT_TRUE(silent(m, 1, 2 * 6616));

@@ -13,7 +13,8 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kLargestBuffer = (1 << 30) - 1;
 constexpr double kAmplitude16000 = 16000;

@@ -1,10 +1,12 @@
+#include "ToneLookup.h"
+
 #include "DtmfTable.h"
 #include "ToneErrors.h"
-#include "ToneLookup.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 ToneTable dtmfTable()
 {
