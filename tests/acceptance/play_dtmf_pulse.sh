@@ -38,10 +38,4 @@ kill "$recorder"
 wait "$recorder" 2>/dev/null || true
 recorder=""
 
-decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
-expected="0123456789ABCD*#1470"
-if [[ "$decoded" != "$expected" ]]; then
-    echo "played DTMF decode: expected '$expected', got '$decoded'" >&2
-    exit 1
-fi
-echo "played DTMF decode: $decoded"
+expect_dtmf_decode "$recording" "0123456789ABCD*#1470" played

@@ -58,3 +58,15 @@ private_pulse_stop() {
         PRIVATE_PULSE_DIR=""
     fi
 }
+
+# expect_dtmf_decode RECORDING EXPECTED WHAT: decodes a raw 22050 Hz recording with
+# multimon-ng's DTMF demodulator; fails (status 1) unless the keys read are EXPECTED.
+expect_dtmf_decode() {
+    local recording=$1 expected=$2 what=$3 decoded
+    decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
+    if [[ "$decoded" != "$expected" ]]; then
+        echo "$what DTMF decode: expected '$expected', got '$decoded'" >&2
+        return 1
+    fi
+    echo "$what DTMF decode: $decoded"
+}

@@ -94,10 +94,4 @@ sleep 0.5
 stop_pid "$recorder"
 recorder=""
 
-decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
-expected="0123456789ABCD*#1470"
-if [[ "$decoded" != "$expected" ]]; then
-    echo "window DTMF decode: expected '$expected', got '$decoded'" >&2
-    exit 1
-fi
-echo "window DTMF decode: $decoded"
+expect_dtmf_decode "$recording" "0123456789ABCD*#1470" window

@@ -1,4 +1,4 @@
-#include "RenderCommand.h"
+#include "RenderRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,24 +8,6 @@
 
 namespace
 {
-
-struct Outcome {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
-Outcome render(QStringList arguments)
-{
-    arguments.prepend("quorvel-render");
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome run;
-    run.status = runRenderCommand(arguments, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
 
 std::int16_t rawSample(const std::string& bytes, std::size_t l)
 {
