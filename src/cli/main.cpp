@@ -1,3 +1,4 @@
+#include "ProcessExit.h"
 #include "QtEventPump.h"
 #include "QtWaveOut.h"
 #include "RenderCommand.h"
@@ -8,11 +9,11 @@
 #include <csignal>
 #include <iostream>
 
-int main(int argc, char* argv[])
+namespace
 {
-    // A closed pipe on standard output is reported as a write error, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::ios::sync_with_stdio(false);
+
+int run(int argc, char* argv[])
+{
     QCoreApplication app(argc, argv);
     QtWaveOut device;
     SteadyTickCounter ticks;
@@ -20,4 +21,14 @@ int main(int argc, char* argv[])
     QtEventPump events;
     const PlayServices play{device, ticks, messages, events};
     return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // A closed pipe on standard output is reported as a write error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::ios::sync_with_stdio(false);
+    exitWithoutLibraryTeardown(run(argc, argv));
 }

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "PlaybackCycle.h"
+#include "ProcessExit.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
 #include "QtWaveOut.h"
@@ -11,7 +12,10 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
+namespace
+{
+
+int run(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
@@ -30,4 +34,11 @@ int main(int argc, char* argv[])
     if (!window)
         return 1;
     return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    exitWithoutLibraryTeardown(run(argc, argv));
 }

@@ -28,8 +28,10 @@ recorder=$!
 # The recorder needs a moment to connect, or the first tones are lost.
 sleep 1
 
-played=$("$render" --play -s DTMF1 -- "0123456789ABCDEF 1470")
-echo "quorvel-render: $played"
+status=0
+played=$("$render" --play -s DTMF1 -- "0123456789ABCDEF 1470") || status=$?
+echo "quorvel-render: $played (exit status $status)"
+((status == 0)) || exit 1
 [[ "$played" =~ ^played\ in\ [0-9]+\ ms$ ]] || { echo "unexpected output: '$played'" >&2; exit 1; }
 
 # Let the last samples reach the recording before it stops.

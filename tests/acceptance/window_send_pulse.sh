@@ -33,7 +33,7 @@ private_pulse_start "$sink"
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
 
 # Xvfb picks a free display and writes its number to the descriptor given.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do
     [[ -s "$workdir/display" ]] && break
@@ -41,6 +41,14 @@ for _ in $(seq 100); do
 done
 [[ -s "$workdir/display" ]] || { echo "Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$workdir/display")"
+# The server must take a client before the window is started on it. (-noreset: a server
+# that resets when its last client leaves refuses connections for a moment.)
+for _ in $(seq 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 ||
+    { echo "Xvfb on $DISPLAY takes no client" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
 
 # The shipped tone sets (so that no message box comes first), DTMF1 with 70 ms tones and
 # 60 ms pauses, and an empty sequence box to type into.
@@ -55,9 +63,16 @@ window=""
 for _ in $(seq 200); do
     window=$(xdotool search --onlyvisible --name '^Quorvel v3$' 2>/dev/null | head -n1 || true)
     [[ -n "$window" ]] && break
+    kill -0 "$app" 2>/dev/null || break
     sleep 0.1
 done
-[[ -n "$window" ]] || { echo "the window did not appear" >&2; cat "$workdir/quorvel.log" >&2; exit 1; }
+if [[ -z "$window" ]]; then
+    echo "the window did not appear on $DISPLAY; quorvel's output:" >&2
+    cat "$workdir/quorvel.log" >&2
+    echo "Xvfb's output:" >&2
+    cat "$workdir/xvfb.log" >&2
+    exit 1
+fi
 xdotool windowfocus --sync "$window"
 
 recording="$PRIVATE_PULSE_DIR/monitor.raw"
