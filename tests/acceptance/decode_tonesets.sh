@@ -13,19 +13,20 @@ update=${4:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# name|demodulator|sequences (separated by ;)|note
+# name|demodulator|calls, each "typed>sent" as the repeat tone sends it (;-separated)|note
+r="11234>1E234;90990>909E0"
 cases=(
-    "DTMF1|DTMF|0123456789ABCDEF;11234;90990|"
-    "DTMF2|DTMF|0123456789ABCDEF;11234;90990|"
-    "ZVEI1|ZVEI1|11234;90990;12345 67890|"
-    "ZVEI2|ZVEI2|11234;90990|"
-    "ZVEI3|ZVEI3|11234;90990|"
-    "DZVEI|DZVEI|11234;90990|"
-    "PZVEI|PZVEI|12345;98761|multimon-ng puts E at 2400 Hz, its digit 0: no 0 and no repeats"
-    "CCIR1|CCIR|11234;90990;12345 67890|"
-    "CCIR2|CCIR|11234;90990|"
-    "EEA|EEA|11234;90990|"
-    "EIA|EIA|11234;90990|"
+    "DTMF1|DTMF|0123456789ABCDEF>0123456789ABCDEF;$r|"
+    "DTMF2|DTMF|0123456789ABCDEF>0123456789ABCDEF;$r|"
+    "ZVEI1|ZVEI1|$r;12345 67890>12345 67890|"
+    "ZVEI2|ZVEI2|$r|"
+    "ZVEI3|ZVEI3|$r|"
+    "DZVEI|DZVEI|$r|"
+    "PZVEI|PZVEI|12345>12345;98761>98761|multimon-ng puts E at 2400 Hz, its digit 0: no 0 and no repeats"
+    "CCIR1|CCIR|$r;12345 67890>12345 67890|"
+    "CCIR2|CCIR|$r|"
+    "EEA|EEA|$r|"
+    "EIA|EIA|$r|"
     "PCCIR|-||no PCCIR demodulator in multimon-ng"
     "EURO|-||no EURO demodulator in multimon-ng"
     "NATEL|-||no NATEL demodulator in multimon-ng"
@@ -33,42 +34,25 @@ cases=(
     "CCITT|-||no CCITT demodulator in multimon-ng"
 )
 
-# The sequence as the repeat tone sends it: a character equal to the one before it
-# (which may itself be a substituted E) becomes E; a blank breaks a run.
-repeat_tone() {
-    local s=$1 out="" prev="" c i
-    for ((i = 0; i < ${#s}; i++)); do
-        c=${s:i:1}
-        if [[ $c != " " && $c == "$prev" ]]; then c=E; fi
-        out+=$c
-        prev=$c
-    done
-    printf '%s' "$out"
-}
-
-# What multimon-ng prints for a call: DTMF reads E and F as the keys * and #, and
-# prints one line per key; the selective-call decoders print one line per call.
-expected_decode() {
-    local demod=$1 seq=$2
-    if [[ $demod == DTMF ]]; then
-        seq=${seq//E/*}
-        seq=${seq//F/#}
-        printf '%s' "${seq// /}"
-    else
-        printf '%s' "${seq// /|}"
-    fi
-}
-
 # The decoders judge a tone over a window that runs past it, so a call that ends the file
 # loses its last short tone (EEA, EIA). On air the call is followed by silence; so is the
 # rendered call here: 200 ms of it, 8820 zero bytes, before the decoder reads it.
+# DTMF reads E and F as the keys * and # and prints a line per key; the selective-call
+# decoders print a line per call (joined here with |).
 decode() {
     local demod=$1 file=$2
     cat "$file" <(head -c 8820 /dev/zero) >"$file.padded"
+    multimon-ng -q -t raw -a "$demod" "$file.padded" 2>/dev/null | sed -n "s/^$demod: //p" |
+        if [[ $demod == DTMF ]]; then tr -d '\n'; else paste -sd'|'; fi
+}
+expected_decode() {
+    local demod=$1 sent=$2
     if [[ $demod == DTMF ]]; then
-        multimon-ng -q -t raw -a DTMF "$file.padded" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+        sent=${sent//E/*}
+        sent=${sent//F/#}
+        printf '%s' "${sent// /}"
     else
-        multimon-ng -q -t raw -a "$demod" "$file.padded" 2>/dev/null | sed -n "s/^$demod: //p" | paste -sd'|'
+        printf '%s' "${sent// /|}"
     fi
 }
 
@@ -78,9 +62,7 @@ table+="|---|---|---|---|---|"$'\n'
 while IFS= read -r entry; do
     IFS='|' read -r name demod sequences note <<<"$entry"
     duration=$("$render" -f "$tonesets" --list | awk -F'\t' -v n="$name" '$2 == n { print $3 }')
-    if [[ $name == DTMF* ]]; then
-        duration="(preset)"
-    fi
+    [[ $name != DTMF* ]] || duration="(preset)"
     if [[ $demod == - ]]; then
         table+="| $name | $duration | none | — | not decodable here: $note |"$'\n'
         continue
@@ -88,15 +70,13 @@ while IFS= read -r entry; do
     sent_cells=()
     result="decoded"
     IFS=';' read -ra seqs <<<"$sequences"
-    for seq in "${seqs[@]}"; do
-        sent=$(repeat_tone "$seq")
-        if [[ $note == *"no repeats"* ]]; then sent=$seq; fi
+    for call in "${seqs[@]}"; do
+        seq=${call%%>*}
+        sent=${call#*>}
         file="$work/$name.raw"
-        if [[ $name == DTMF* ]]; then
-            "$render" -f "$tonesets" -s "$name" -r -- "$seq" > "$file"
-        else
-            "$render" -f "$tonesets" -s "$name" -p 0 -r -- "$seq" > "$file"
-        fi
+        pause=(-p 0)
+        [[ $name != DTMF* ]] || pause=() # the DTMF presets' own pause
+        "$render" -f "$tonesets" -s "$name" "${pause[@]}" -r -- "$seq" >"$file"
         got=$(decode "$demod" "$file")
         want=$(expected_decode "$demod" "$sent")
         if [[ "$got" == "$want" ]]; then

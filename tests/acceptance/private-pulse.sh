@@ -4,12 +4,17 @@
 #   private_pulse_start SINK   starts it; exports PULSE_SERVER, PULSE_RUNTIME_PATH,
 #                              XDG_RUNTIME_DIR and PULSE_COOKIE for every client started
 #                              afterwards; sets PRIVATE_PULSE_DIR and PRIVATE_PULSE_PID
-#   private_pulse_stop         stops the server it started, by pid, and removes the directory
+#   private_pulse_stop         stops the recorder and the server it started, by pid, and
+#                              removes the directory
+#   record_monitor_start SINK  records the sink's monitor to $PRIVATE_PULSE_RECORDING
+#   record_monitor_stop        lets the last samples arrive, then stops the recorder
 #
 # Start-up needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils).
 
 PRIVATE_PULSE_DIR=""
 PRIVATE_PULSE_PID=""
+PRIVATE_PULSE_RECORDER=""
+PRIVATE_PULSE_RECORDING=""
 
 private_pulse_start() {
     local sink=$1
@@ -48,6 +53,8 @@ private_pulse_start() {
 }
 
 private_pulse_stop() {
+    stop_pid "$PRIVATE_PULSE_RECORDER"
+    PRIVATE_PULSE_RECORDER=""
     if [[ -n "$PRIVATE_PULSE_PID" ]]; then
         kill "$PRIVATE_PULSE_PID" 2>/dev/null || true
         wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
@@ -57,6 +64,28 @@ private_pulse_stop() {
         rm -rf "$PRIVATE_PULSE_DIR"
         PRIVATE_PULSE_DIR=""
     fi
+}
+
+stop_pid() {
+    if [[ -n "$1" ]]; then
+        kill "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+    fi
+}
+
+record_monitor_start() {
+    PRIVATE_PULSE_RECORDING=$PRIVATE_PULSE_DIR/monitor.raw
+    parec -d "$1.monitor" --latency-msec=20 --rate=22050 --channels=1 --format=s16le \
+        >"$PRIVATE_PULSE_RECORDING" &
+    PRIVATE_PULSE_RECORDER=$!
+    # The recorder needs a moment to connect, or the first tones are lost.
+    sleep 1
+}
+
+record_monitor_stop() {
+    sleep 0.5
+    stop_pid "$PRIVATE_PULSE_RECORDER"
+    PRIVATE_PULSE_RECORDER=""
 }
 
 # expect_dtmf_decode RECORDING EXPECTED WHAT: decodes a raw 22050 Hz recording with

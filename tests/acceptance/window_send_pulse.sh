@@ -9,19 +9,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private-pulse.sh"
 
 sink=quorvel_window_sink
-recorder=""
 xvfb=""
 app=""
 workdir=""
-stop_pid() {
-    if [[ -n "$1" ]]; then
-        kill "$1" 2>/dev/null || true
-        wait "$1" 2>/dev/null || true
-    fi
-}
 cleanup() {
     stop_pid "$app"
-    stop_pid "$recorder"
     stop_pid "$xvfb"
     private_pulse_stop
     [[ -z "$workdir" ]] || rm -rf "$workdir"
@@ -75,13 +67,7 @@ if [[ -z "$window" ]]; then
 fi
 xdotool windowfocus --sync "$window"
 
-recording="$PRIVATE_PULSE_DIR/monitor.raw"
-parec -d "$sink.monitor" --latency-msec=20 --rate=22050 --channels=1 --format=s16le \
-    >"$recording" &
-recorder=$!
-# The recorder needs a moment to connect, or the first tones are lost.
-sleep 1
-
+record_monitor_start "$sink"
 xdotool type --delay 30 "0123456789abcdef 1470"
 xdotool key Return
 
@@ -104,9 +90,5 @@ if ((ms < 2000 || ms > 10000)); then
     exit 1
 fi
 
-# Let the last samples reach the recording before it stops.
-sleep 0.5
-stop_pid "$recorder"
-recorder=""
-
-expect_dtmf_decode "$recording" "0123456789ABCD*#1470" window
+record_monitor_stop
+expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123456789ABCD*#1470" window
