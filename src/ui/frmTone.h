@@ -4,6 +4,7 @@
 #include "ToneSetSelector.h"
 
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -90,7 +91,7 @@ private:
     void connectHandlers();
     bool filterText1Key(QKeyEvent* key);
     void selectWholeText(QLineEdit* box);
-    std::optional<std::string> durationProblems() const;
+    std::optional<std::array<double, 3>> durationBoxes();
     void showMessage(const std::string& text, const std::string& title);
     QLineEdit* box(int number) const;
 

@@ -19,6 +19,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace
 {
@@ -112,27 +114,22 @@ void frmTone::chkE_Click()
 
 void frmTone::cmdTone_Click()
 {
-    if (const auto problems = durationProblems()) {
-        showMessage(*problems, kQuorvelTitle);
+    const auto milliseconds = durationBoxes();
+    if (!milliseconds)
         return;
+    // Negative values are sent, and shown, as 0.
+    QLineEdit* const boxes[] = {Text2, Text3, Text4};
+    std::array<double, 3> seconds{};
+    for (std::size_t i = 0; i < seconds.size(); ++i) {
+        if ((*milliseconds)[i] < 0)
+            boxes[i]->setText(QStringLiteral("0"));
+        seconds[i] = std::max(0.0, (*milliseconds)[i]) / 1000;
     }
-    for (QLineEdit* duration : {Text2, Text3, Text4}) {
-        if (*parseDurationText(duration->text().toStdString()) < 0)
-            duration->setText(QStringLiteral("0"));
-    }
-    // Read afresh: a box just reset gives 0.
-    const auto milliseconds = [](const QLineEdit* duration) {
-        return *parseDurationText(duration->text().toStdString());
-    };
-    m_module.SequencePause = milliseconds(Text4) / 1000;
-    m_module.ToneDuration = milliseconds(Text2) / 1000;
-    m_module.TonePause = milliseconds(Text3) / 1000;
-    try {
-        ComputeTimings(m_module);
-    } catch (const OverflowError&) {
-        showMessage("The durations are too long for one sound. Nothing was sent.", kQuorvelTitle);
-        return;
-    }
+    m_module.ToneDuration = seconds[0];
+    m_module.TonePause = seconds[1];
+    m_module.SequencePause = seconds[2];
+    // Cannot overflow: every count was checked with its box.
+    ComputeTimings(m_module);
     // One byte per character, as the box's characters are symbols, blanks or silence.
     const std::string sequence = Text1->text().toLatin1().toStdString();
     if (cmbTone->currentIndex() < 0 && holdsSymbol(sequence)) {
@@ -144,37 +141,37 @@ void frmTone::cmdTone_Click()
                    QStringLiteral("mS"));
 }
 
-// Names every duration box that the Send cannot use; nothing when all three are numbers whose
-// sample counts fit.
-std::optional<std::string> frmTone::durationProblems() const
+// The values of Text2, Text3 and Text4 in milliseconds; nothing, after one message naming
+// every box that the Send cannot use, when a box is no number or too long for one sound.
+std::optional<std::array<double, 3>> frmTone::durationBoxes()
 {
-    struct Box {
-        const QLineEdit* box;
-        const char* name;
-    };
-    const Box boxes[] = {{Text2, "Single tone duration"},
-                         {Text3, "Pause between tones"},
-                         {Text4, "Pause between sequences"}};
+    const std::pair<const QLineEdit*, const char*> boxes[] = {{Text2, "Single tone duration"},
+                                                              {Text3, "Pause between tones"},
+                                                              {Text4, "Pause between sequences"}};
+    std::array<double, 3> milliseconds{};
     std::string problems;
-    for (const Box& b : boxes) {
-        const std::string text = b.box->text().toStdString();
+    for (std::size_t i = 0; i < milliseconds.size(); ++i) {
+        const std::string text = boxes[i].first->text().toStdString();
         const auto value = parseDurationText(text);
-        std::string problem;
+        const char* problem = nullptr;
         if (!value) {
             problem = " is not a number of milliseconds.";
         } else {
             try {
                 roundToInt32(*value / 1000 * kSampleRate);
+                milliseconds[i] = *value;
             } catch (const OverflowError&) {
                 problem = " is too long for one sound.";
             }
         }
-        if (!problem.empty())
-            problems += std::string(b.name) + ": \"" + text + "\"" + problem + "\r\n";
+        if (problem)
+            problems += std::string(boxes[i].second) + ": \"" + text + "\"" + problem + "\r\n";
     }
     if (problems.empty())
-        return std::nullopt;
-    return problems + "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.";
+        return milliseconds;
+    showMessage(problems + "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.",
+                kQuorvelTitle);
+    return std::nullopt;
 }
 
 void frmTone::Text1_KeyPress(int& KeyAscii)
