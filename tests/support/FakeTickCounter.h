@@ -8,15 +8,7 @@ class FakeTickCounter : public TickCounter
 public:
     std::uint32_t now = 0;
 
-    std::uint32_t GetTickCount() override
-    {
-        ++m_reads;
-        return now;
-    }
-    // Moves the counter on, wrapping modulo 2^32 as the real one does.
+    std::uint32_t GetTickCount() override { return now; }
+    // Wraps modulo 2^32, as the real counter does.
     void advance(std::uint32_t ms) { now += ms; }
-    int reads() const { return m_reads; }
-
-private:
-    int m_reads = 0;
 };

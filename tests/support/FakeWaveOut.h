@@ -6,55 +6,70 @@
 #include <string>
 #include <vector>
 
-// A wave-out device that plays nothing: it records every call in order, can fail any
-// step with a chosen code, and leaves the end of the play (or a device failure) to the
-// test, which sets it whenever it likes, e.g. from an event-pump pass.
+// A wave-out device that plays nothing: it records every call in order, returns the code set
+// in failures for a step (0 otherwise; "deviceError" is what every poll of it returns), and
+// leaves the end of the play to the test, which calls setDone() whenever it likes, e.g. from
+// an event-pump pass.
 class FakeWaveOut : public WaveOut
 {
 public:
     struct Call {
         std::string step; // "open", "prepareHeader", "write", "unprepareHeader", "close", "reset"
-        WaveHandle handle = 0;
-        const std::int16_t* data = nullptr; // the header's buffer, for the header steps
-        std::uint32_t bytes = 0;
-        std::uintptr_t user = 0;
-        std::uint32_t flags = 0; // the header's flags when the call came
+        WaveHandle handle;
+        std::uint32_t bytes; // the header's length, for the header steps
     };
 
     std::uint32_t inputDevices = 1;
     std::uint32_t outputDevices = 1;
-    WaveHandle nextHandle = 0x51;
     bool doneOnWrite = false; // the buffer plays at once
-    WaveFormat lastFormat;
+    std::map<std::string, std::int32_t> failures;
 
-    // The next calls of this step return the code instead of 0.
-    void failStep(const std::string& step, std::int32_t code) { m_failures[step] = code; }
-    // Sets WHDR_DONE in the header that was written, as the device does at the end.
-    void setDone();
-    // The device fails mid-play: deviceError() returns the code from now on.
-    void setDeviceError(std::int32_t code);
-
+    void failStep(const std::string& step, std::int32_t code) { failures[step] = code; }
+    // Marks the written header done and wakes the wait, as the device does at the end.
+    void setDone()
+    {
+        m_written->dwFlags |= WHDR_DONE;
+        wakeUp();
+    }
     const std::vector<Call>& calls() const { return m_calls; }
-    std::vector<std::string> steps() const;
-    int deviceErrorPolls() const { return m_deviceErrorPolls; }
-    const WaveHeader* writtenHeader() const { return m_written; }
+    const std::vector<std::string>& steps() const { return m_steps; }
 
-    std::uint32_t inputDeviceCount() override;
-    std::uint32_t outputDeviceCount() override;
-    std::int32_t open(WaveHandle& handle, const WaveFormat& format) override;
-    std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) override;
-    std::int32_t write(WaveHandle handle, WaveHeader& header) override;
-    std::int32_t unprepareHeader(WaveHandle handle, WaveHeader& header) override;
-    std::int32_t close(WaveHandle handle) override;
-    std::int32_t reset(WaveHandle handle) override;
-    std::int32_t deviceError(WaveHandle handle) override;
+    std::uint32_t inputDeviceCount() override { return inputDevices; }
+    std::uint32_t outputDeviceCount() override { return outputDevices; }
+    std::int32_t open(WaveHandle& handle, const WaveFormat&) override
+    {
+        handle = failures["open"] == 0 ? 0x51 : handle; // a failed open gives no handle
+        return record("open", 0);
+    }
+    std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) override
+    {
+        return record("prepareHeader", handle, &header);
+    }
+    std::int32_t write(WaveHandle handle, WaveHeader& header) override
+    {
+        m_written = &header;
+        if (doneOnWrite)
+            setDone();
+        return record("write", handle, &header);
+    }
+    std::int32_t unprepareHeader(WaveHandle handle, WaveHeader& header) override
+    {
+        return record("unprepareHeader", handle, &header);
+    }
+    std::int32_t close(WaveHandle handle) override { return record("close", handle); }
+    std::int32_t reset(WaveHandle handle) override { return record("reset", handle); }
+    std::int32_t deviceError(WaveHandle) override { return failures["deviceError"]; }
 
 private:
-    std::int32_t record(const std::string& step, WaveHandle handle, const WaveHeader* header);
+    std::int32_t record(const std::string& step, WaveHandle handle, WaveHeader* header = nullptr)
+    {
+        m_calls.push_back({step, handle, header ? header->dwBufferLength : 0});
+        m_steps.push_back(step);
+        return failures[step];
+    }
 
     std::vector<Call> m_calls;
-    std::map<std::string, std::int32_t> m_failures;
-    WaveHeader* m_written = nullptr;
-    std::int32_t m_deviceError = 0;
-    int m_deviceErrorPolls = 0;
+    std::vector<std::string> m_steps;
+    WaveHeader m_unwritten;
+    WaveHeader* m_written = &m_unwritten; // setDone() before a write marks nothing that plays
 };

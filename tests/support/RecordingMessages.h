@@ -11,18 +11,15 @@ class RecordingMessages : public Messages
 {
 public:
     struct Shown {
-        std::string text;
-        std::string title;
-        Icon icon = Icon::Information;
+        std::string text, title;
+        Icon icon;
     };
-
-    std::function<void(const Shown&)> onShow;
+    std::function<void(const Shown&)> onShow = [](const Shown&) {};
 
     void show(const std::string& text, const std::string& title, Icon icon) override
     {
         m_shown.push_back({text, title, icon});
-        if (onShow)
-            onShow(m_shown.back());
+        onShow(m_shown.back());
     }
     const std::vector<Shown>& shown() const { return m_shown; }
 
