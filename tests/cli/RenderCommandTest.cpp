@@ -1,114 +1,72 @@
-#include "RenderRun.h"
+#include "RenderCommand.h"
 
-#include <QDir>
-#include <QFile>
+#include "FakeEventPump.h"
+#include "FakeTickCounter.h"
+#include "FakeWaveOut.h"
+#include "StderrMessages.h"
+
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <fstream>
+#include <gmock/gmock.h>
 #include <sstream>
 
-namespace
-{
+using namespace std::string_literals;
+using testing::StartsWith;
 
-std::int16_t rawSample(const std::string& bytes, std::size_t l)
-{
-    const auto lo = static_cast<unsigned char>(bytes[2 * (l - 1)]);
-    const auto hi = static_cast<unsigned char>(bytes[2 * (l - 1) + 1]);
-    return static_cast<std::int16_t>(lo | (hi << 8));
-}
-
-TEST(RenderCommand, WritesTheWorkedExampleAsRawSamples)
-{
-    const Outcome run = render({"-i", "0", "-t", "70", "-p", "60", "-q", "300", "--", "12 3"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_EQ(run.out.size(), 25150u);
-    EXPECT_EQ(rawSample(run.out, 1), 8561);
-    EXPECT_EQ(rawSample(run.out, 2870), -25766);
-}
-
-TEST(RenderCommand, DurationsDefaultToTheSetsPresets)
-{
-    // DTMF1: 100 ms tones, 60 ms pauses; DTMF2: 250 and 70.
-    EXPECT_EQ(render({"-s", "DTMF1", "12"}).out.size(), 2u * (2206 + 2206 + 1324));
-    EXPECT_EQ(render({"-s", "DTMF2(E=* F=#)", "12"}).out.size(), 2u * (5513 + 5513 + 1545));
-    EXPECT_EQ(render({"-q", "0", "1 "}).out.size(), 2u * (2206 + 1));
-}
-
-TEST(RenderCommand, RepeatToneAndUnfilteredText)
-{
-    EXPECT_EQ(render({"-r", "-t", "10", "-p", "0", "11"}).out,
-              render({"-t", "10", "-p", "0", "1E"}).out);
-    const Outcome lower = render({"-t", "10", "-p", "0", "a"});
-    ASSERT_EQ(lower.status, 0);
-    EXPECT_EQ(lower.out, std::string(2 * 221, '\0'));
-    EXPECT_EQ(render({""}).out.size(), 0u);
-}
-
-TEST(RenderCommand, WritesWavAndRawFiles)
+TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
 {
     QTemporaryDir dir;
-    const QString wav = dir.filePath("call.WAV");
-    const QString raw = dir.filePath("call.pcm");
-    ASSERT_EQ(render({"-o", wav, "-t", "70", "-p", "60", "12 3"}).status, 0);
-    ASSERT_EQ(render({"-o", raw, "-t", "70", "-p", "60", "12 3"}).status, 0);
-    QFile wavFile(wav);
-    ASSERT_TRUE(wavFile.open(QIODevice::ReadOnly));
-    const QByteArray header = wavFile.read(44);
-    EXPECT_TRUE(header.startsWith("RIFF"));
-    EXPECT_EQ(header.mid(8, 4), "WAVE");
-    EXPECT_EQ(wavFile.size(), 44 + 25150);
-    EXPECT_EQ(QFile(raw).size(), 25150);
-}
-
-TEST(RenderCommand, ListsTheDtmfSets)
-{
-    const Outcome run = render({"--list"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "0\tDTMF1(E=* F=#)\t\n1\tDTMF2(E=* F=#)\t\n");
-}
-
-TEST(RenderCommand, UsageErrorsNameTheBadOptionOrValue)
-{
-    const std::pair<QStringList, std::string> cases[] = {
-        {{"-t", "abc", "1"}, "--tone"},
-        {{"-p", "-5", "1"}, "--pause"},
-        {{"-q", "1e3", "1"}, "--seq-pause"},
-        {{"-i", "x", "1"}, "--index"},
-        {{"-i", "7", "1"}, "index 7"},
-        {{"-s", "ZVEI9", "1"}, "ZVEI9"},
-        {{"-i", "0", "-s", "DTMF1", "1"}, "--set"},
-        {{"--bogus", "1"}, "bogus"},
-        {{}, "SEQUENCE"},
-        {{"1", "2"}, "too many"},
+    FakeWaveOut device;
+    FakeTickCounter ticks;
+    FakeEventPump events;
+    std::ostringstream out, err;
+    StderrMessages messages{err};
+    const PlayServices play{device, ticks, messages, events};
+    // One run in this process: the exit status, a blank and what went to standard error.
+    const auto run = [&](const QStringList& args) {
+        out.str("");
+        err.str("");
+        const int status = runRenderCommand(QStringList{"quorvel-render"} + args, out, err, &play);
+        return std::to_string(status) + ' ' + err.str();
     };
-    for (const auto& [arguments, expected] : cases) {
-        const Outcome run = render(arguments);
-        EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
-        EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
-        EXPECT_TRUE(run.out.empty());
-    }
+
+    // The worked example (DTMF1's 60 ms pause, 300 ms a blank) as a WAV file, raw and played.
+    const QStringList example = {"-t", "70", "--", "12 3"};
+    ASSERT_EQ(run(QStringList{"-o", dir.filePath("x.WAV")} + example), "0 ");
+    std::ifstream file(dir.filePath("x.WAV").toStdString(), std::ios::binary);
+    const std::string wav(std::istreambuf_iterator<char>(file), {});
+    ASSERT_EQ(run(example), "0 ");
+    // Samples 1 and 2870, 8561 and -25766, little-endian.
+    EXPECT_EQ(out.str().substr(0, 2) + out.str().substr(2 * 2869, 2), "\x71\x21\x5a\x9b");
+    // PCM, mono, 22050 samples and 44100 bytes a second, 16 bits, 25150 bytes of data.
+    EXPECT_EQ(wav, "RIFF\x62\x62\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x22\x56\0\0\x44\xac\0\0"
+                   "\x02\0\x10\0data\x3e\x62\0\0"s +
+                       out.str());
+    device.doneOnWrite = true;
+    ASSERT_EQ(run(QStringList{"--play"} + example), "0 ");
+    EXPECT_EQ(out.str(), "played in 0 ms\n");
+    EXPECT_EQ(device.calls()[1].bytes, 25150u);
+
+    // File sets: listed as they are named, bad ones left out with a warning, chosen by name.
+    const QString sets = dir.filePath("sets.ini");
+    const std::string silent = ",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    std::ofstream(sets.toStdString()) << ">Dup,100" << silent << ">,70" << silent << "> Blank,-5"
+                                      << silent << ">Bad,1,x" << silent << ">Dup,50" << silent;
+    const std::string warning = "0 quorvel-render: warning: " + sets.toStdString() + ": ";
+    EXPECT_THAT(run({"-f", sets, "-l"}), StartsWith(warning));
+    EXPECT_EQ(out.str(), "0\tDTMF1(E=* F=#)\t\n1\tDTMF2(E=* F=#)\t\n2\tDup\t100\n3\t\t70\n4\t "
+                         "Blank\t-5\n5\tDup\t50\n");
+    EXPECT_THAT(run({"-f", sets, "--set", "Dup", "0"}), StartsWith(warning));
+    EXPECT_EQ(out.str(), std::string(2 * 2206, '\0')); // the first Dup, at its own 100 ms
+
+    // Usage errors exit with 2, failures with 1, each naming its cause.
+    EXPECT_THAT(run({"-t", "abc", "1"}), StartsWith("2 quorvel-render: invalid value for --tone"));
+    EXPECT_THAT(run({"-s", "Nope", "1"}), StartsWith("2 quorvel-render: unknown tone set 'Nope'"));
+    EXPECT_THAT(run({"--play", "-o", "x", "1"}),
+                StartsWith("2 quorvel-render: --play and --output"));
+    EXPECT_THAT(run({"-t", "99999999999", "1"}), StartsWith("1 quorvel-render: Overflow:"));
+    EXPECT_THAT(run({"-o", "/no/x", "1"}), StartsWith("1 quorvel-render: cannot write '/no/x'"));
+    EXPECT_THAT(run({"-f", "/no", "-l"}), StartsWith("1 quorvel-render: tone-set file '/no' not"));
+    device.failStep("open", 4);
+    EXPECT_EQ(run({"--play", "1"}), "1 SuonaSequenza: error: 1. waveOutOpen failed -  4\n");
 }
-
-TEST(RenderCommand, RuntimeErrorsExitWithOneAndWriteNothing)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("kept.raw");
-    QFile existing(path);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("keep");
-    existing.close();
-
-    const Outcome overflow = render({"-t", "99999999999", "-o", path, "1"});
-    EXPECT_EQ(overflow.status, 1);
-    EXPECT_NE(overflow.err.find("Overflow"), std::string::npos) << overflow.err;
-    EXPECT_EQ(QFile(path).size(), 4); // an earlier file is not lost
-
-    const Outcome noSet = render({"-i", "-1", "1"});
-    EXPECT_EQ(noSet.status, 1);
-    EXPECT_NE(noSet.err.find("no tone set"), std::string::npos) << noSet.err;
-
-    const Outcome unwritable = render({"-o", dir.filePath("missing/dir/x.wav"), "1"});
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
-}
-
-} // namespace
