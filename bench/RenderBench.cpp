@@ -1,4 +1,4 @@
-#include "DtmfTable.h"
+#include "DtmfModule.h"
 #include "LongSend.h"
 #include "ReferenceRenderer.h"
 #include "Renderer.h"
@@ -17,20 +17,9 @@
 namespace
 {
 
-modTone moduleFor(double toneMs, double pauseMs, double sequencePauseMs)
-{
-    modTone m;
-    LoadDtmfTable(m.Tones);
-    m.ToneDuration = toneMs / 1000;
-    m.TonePause = pauseMs / 1000;
-    m.SequencePause = sequencePauseMs / 1000;
-    ComputeTimings(m);
-    return m;
-}
-
 modTone longSendModule()
 {
-    return moduleFor(kLongSendToneMs, kLongSendPauseMs, kLongSendSequencePauseMs);
+    return dtmfModule(kLongSendToneMs, kLongSendPauseMs, kLongSendSequencePauseMs);
 }
 
 void BM_LongSend(benchmark::State& state)
@@ -64,7 +53,7 @@ BENCHMARK(BM_LongSendReference)->Unit(benchmark::kMillisecond)->Iterations(1)->U
 
 void BM_TypicalSend(benchmark::State& state)
 {
-    modTone m = moduleFor(kTypicalSendToneMs, kTypicalSendPauseMs, kTypicalSendSequencePauseMs);
+    modTone m = dtmfModule(kTypicalSendToneMs, kTypicalSendPauseMs, kTypicalSendSequencePauseMs);
     for (auto _ : state) {
         renderSequence(m, kTypicalSendSequence, 0);
         benchmark::DoNotOptimize(m.SampleBuffer.data());

@@ -1,5 +1,6 @@
-#include "../support/ReferenceRenderer.h"
+#include "DtmfModule.h"
 #include "DtmfTable.h"
+#include "ReferenceRenderer.h"
 #include "Renderer.h"
 #include "RepeatTone.h"
 #include "Segments.h"
@@ -14,21 +15,9 @@
 #include <random>
 #include <string>
 
-// A module with the DTMF rows, the durations given in milliseconds and their sample counts.
-static modTone module(double tone, double pause, double seq)
-{
-    modTone m;
-    LoadDtmfTable(m.Tones);
-    m.ToneDuration = tone / 1000;
-    m.TonePause = pause / 1000;
-    m.SequencePause = seq / 1000;
-    ComputeTimings(m);
-    return m;
-}
-
 TEST(ToneLookup, EveryIndexWithEveryKindOfCharacter)
 {
-    ToneTable tones = module(0, 0, 0).Tones;
+    ToneTable tones = dtmfModule(0, 0, 0).Tones;
     // The sixteen symbols, then lower case and the neighbours of the symbol ranges.
     const std::string characters = "0123456789ABCDEFaf/:@G *#\xe9";
     const int low[26] = {941, 697, 697, 697, 770, 770, 770, 852,
@@ -56,12 +45,12 @@ TEST(Renderer, CountsRoundHalvesToEvenAndLengthsStayWithinThirtyTwoBits)
     const std::pair<double, std::int32_t> table[] = {
         {0, 0}, {1, 22}, {60, 1323}, {70, 1544}, {150, 3308}, {250, 5512}, {1000, 22050}};
     for (const auto& [ms, samples] : table)
-        EXPECT_EQ(module(ms, 0, 0).ToneSamples, samples) << ms;
-    EXPECT_EQ(module(97391e3, 0, 0).ToneSamples, 2147471550);
-    EXPECT_THROW(module(97392e3, 0, 0), OverflowError);
-    EXPECT_THROW(module(0, -97392e3, 0), OverflowError);
-    EXPECT_THROW(module(0, 0, std::nan("")), OverflowError);
-    modTone m = module(70, 0, 0); // and the buffer length, whose 2n bytes must fit as well
+        EXPECT_EQ(dtmfModule(ms, 0, 0).ToneSamples, samples) << ms;
+    EXPECT_EQ(dtmfModule(97391e3, 0, 0).ToneSamples, 2147471550);
+    EXPECT_THROW(dtmfModule(97392e3, 0, 0), OverflowError);
+    EXPECT_THROW(dtmfModule(0, -97392e3, 0), OverflowError);
+    EXPECT_THROW(dtmfModule(0, 0, std::nan("")), OverflowError);
+    modTone m = dtmfModule(70, 0, 0); // and the buffer length, whose 2n bytes must fit as well
     m.ToneSamples = 1 << 30;
     EXPECT_THROW(prepareBuffer(m, "11"), OverflowError);
     m.ToneSamples = INT32_MAX;
@@ -74,7 +63,7 @@ TEST(Renderer, CountsRoundHalvesToEvenAndLengthsStayWithinThirtyTwoBits)
 
 TEST(Renderer, WorkedExampleAndTheLengthOfEverySegment)
 {
-    modTone m = module(70, 60, 300);
+    modTone m = dtmfModule(70, 60, 300);
     renderSequence(m, "12 3", 0);
     const auto s = m.SampleBuffer.samples(); // sample l is s[l - 1]
     ASSERT_EQ(s.size(), 12575u);
@@ -107,7 +96,7 @@ TEST(Synthesis, RandomSequencesMatchTheReference)
     const char alphabet[] = "0123456789ABCDEF0123456789ABCDEF      aG?e*#";
     for (int round = 0; round < 3000; ++round) {
         const double tone = rng() % 3 ? ms(rng) : 0, pause = ms(rng) / 3, seqPause = ms(rng) / 2;
-        modTone m = module(tone, rng() % 3 ? pause : 0, seqPause);
+        modTone m = dtmfModule(tone, rng() % 3 ? pause : 0, seqPause);
         // A file set over the whole 16-bit range at 2, an empty one at 3.
         std::ranges::generate(m.Tones[2], [&] { return static_cast<std::int16_t>(rng()); });
         m.UseRepeatTone = rng() % 2;
