@@ -51,8 +51,9 @@ TEST(SettingsFile, LoadsInOrderSavesAndRecoversEveryFailingStep)
         // Mutated, with a fixed seed: what the window saves loads back without a failure.
         for (int i = 0; i < 50; ++i) {
             std::string mutated = record;
-            mutated.replace(random() % (mutated.size() + 1), random() % 3, random() % 3,
-                            "\",\r\n-9 "[random() % 7]);
+            const auto at = random() % (mutated.size() + 1), cut = random() % 3;
+            const auto count = random() % 3, pick = random() % 7; // in this order, on any compiler
+            mutated.replace(at, cut, count, "\",\r\n-9 "[pick]);
             const std::string again = loadThenSave(mutated).second;
             EXPECT_EQ(loadThenSave(again), std::make_pair(std::vector<int>{}, again));
         }
