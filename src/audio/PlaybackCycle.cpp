@@ -131,16 +131,34 @@ bool PlaybackCycle::openAndPrepare(std::int32_t n)
     return true;
 }
 
+void PlaybackCycle::requestStop()
+{
+    if (!m_waiting)
+        return;
+    m_stopRequested = true;
+    m_events.wakeUp();
+}
+
 bool PlaybackCycle::writeAndWait()
 {
     std::int32_t failure = m_device.write(m_WaveHandle, m_WaveHeader);
     const std::uint32_t start = m_ticks.GetTickCount();
     const std::uint32_t limit = waitLimitMs(m_WaveHeader.dwBufferLength, m_format.nSamplesPerSec);
+    m_stopRequested = false;
+    m_waiting = failure == WaveResult::NoError;
     // Each pass dispatches the pending events, then reads the done flag afresh; between
     // passes the thread sleeps until an event, the device's wake-up or the next check.
     while (failure == WaveResult::NoError) {
         m_events.processPendingEvents();
+        if (m_stopRequested) {
+            m_waiting = false;
+            m_module.ElapsedMs = static_cast<std::int32_t>(m_ticks.GetTickCount() - start);
+            StopSound();
+            m_lastResult = Result::Stopped;
+            return false;
+        }
         if ((m_WaveHeader.dwFlags.load() & WHDR_DONE) != 0) {
+            m_waiting = false;
             const std::uint32_t end = m_ticks.GetTickCount();
             // The difference modulo 2^32 survives a wrap of the counter.
             m_module.ElapsedMs = static_cast<std::int32_t>(end - start);
@@ -154,6 +172,7 @@ bool PlaybackCycle::writeAndWait()
             m_events.waitForEvents(
                 std::chrono::milliseconds(std::min(limit - waited, kLongestSleepMs)));
     }
+    m_waiting = false;
     report("3. waveOutWrite failed - ", failure);
     StopSound();
     return false;

@@ -17,7 +17,7 @@ class PlaybackCycle
 {
 public:
     // How the last cycle that passed the entry guard ended.
-    enum class Result { None, Played, Failed };
+    enum class Result { None, Played, Failed, Stopped };
 
     PlaybackCycle(modTone& module, WaveOut& device, TickCounter& ticks, Messages& messages,
                   EventPump& events);
@@ -36,6 +36,12 @@ public:
     void SuonaSequenza(std::string sequence);
     // Ends a cycle after a failure: resets and closes the device, clears Playing.
     void StopSound();
+    // Asks the play in progress to stop, as a user's Escape or a termination signal does:
+    // the wait ends, ElapsedMs becomes the time from the write to the stop, StopSound
+    // releases the device and no report is shown. Call it on the cycle's own thread, from a
+    // handler that the wait runs. Does nothing when no play is waiting for its end.
+    void requestStop();
+    bool waiting() const { return m_waiting; }
 
     WaveHandle waveHandle() const { return m_WaveHandle; }
     const WaveHeader& waveHeader() const { return m_WaveHeader; }
@@ -59,4 +65,6 @@ private:
     WaveHeader m_WaveHeader;
     WaveFormat m_format; // the cycle's own copy; the device copies what it needs at open
     Result m_lastResult = Result::None;
+    bool m_waiting = false;       // between the write and the end of the wait
+    bool m_stopRequested = false; // by requestStop() during this wait
 };

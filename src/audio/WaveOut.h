@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 // The wave-out device as the playback cycle sees it: one buffer at a time, played
 // straight out of the caller's memory, its end found by polling a flag.
@@ -55,10 +57,23 @@ struct WaveHeader {
     WaveHeader* lpNext = nullptr;
 };
 
+// One output that open() can be pointed at.
+struct OutputDevice {
+    std::string name;        // what setOutputDevice() takes
+    std::string description; // for people
+    bool isDefault = false;
+};
+
 class WaveOut
 {
 public:
     virtual ~WaveOut() = default;
+
+    // The outputs there are now; empty when the backend cannot tell.
+    virtual std::vector<OutputDevice> outputDevices() { return {}; }
+    // The output that the next open() uses; empty for the system's default output.
+    void setOutputDevice(std::string name) { m_outputDevice = std::move(name); }
+    const std::string& outputDevice() const { return m_outputDevice; }
 
     virtual std::uint32_t inputDeviceCount() = 0;
     virtual std::uint32_t outputDeviceCount() = 0;
@@ -91,4 +106,5 @@ protected:
 
 private:
     std::function<void()> m_wakeUp;
+    std::string m_outputDevice;
 };

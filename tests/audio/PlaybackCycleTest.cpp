@@ -136,3 +136,29 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"ToneSamples", 800000000, "Overflow", "", 1234},      // 2^31 samples
         Failure{"ToneSamples", 400000000, "Out of memory", "", 1234}, // 2^31 bytes
         Failure{"toneSet", -1, "Subscript out of range", "oprc", 1234}));
+
+TEST_F(PlaybackCycleTest, AStopDuringTheWaitReleasesTheDeviceWithoutAReport)
+{
+    ends = false;
+    cycle.requestStop(); // nothing plays: no effect
+    events.onWait = [this](auto) { ticks.advance(100); };
+    events.onPass = [this](int pass) {
+        if (pass == 4)
+            cycle.requestStop();
+    };
+    cycle.SuonaSequenza("12 3");
+    EXPECT_EQ(initials(), "opwrc");
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(state(), std::tuple(false, 300, 0u)); // three waits of 100 ms before the stop
+    EXPECT_EQ(cycle.lastResult(), PlaybackCycle::Result::Stopped);
+    EXPECT_FALSE(cycle.waiting());
+
+    ends = true; // the next Send plays as usual
+    events.onPass = [this](int pass) {
+        if (pass % 2 == 0)
+            device.setDone();
+    };
+    cycle.SuonaSequenza("1");
+    EXPECT_EQ(cycle.lastResult(), PlaybackCycle::Result::Played);
+    EXPECT_EQ(initials(), "opwrcopwuc");
+}
