@@ -139,6 +139,7 @@ void frmTone::cmdTone_Click()
     m_cycle.SuonaSequenza(sequence);
     setWindowTitle(captionBase() + QStringLiteral(" - ") + QString::number(m_module.ElapsedMs) +
                    QStringLiteral("mS"));
+    closeIfRequested();
 }
 
 // The values of Text2, Text3 and Text4 in milliseconds; nothing, after one message naming
@@ -249,9 +250,18 @@ void frmTone::closeEvent(QCloseEvent* event)
 
 bool frmTone::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        m_cycle.waiting()) {
+        stopPlay();
+        return true;
+    }
     if (watched == cmbTone) {
+        if (type == QEvent::Wheel && !cmbTone->hasFocus()) {
+            event->ignore();
+            return true;
+        }
         // A new user interaction starts: no change has been handled for it yet.
-        const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::Wheel)
             m_selectionHandled = false;
     } else if (watched == Text1) {
