@@ -150,6 +150,11 @@ void frmTone::describeForScreenReaders()
         control->setAccessibleName(QString::fromLatin1(name));
         control->setAccessibleDescription(control->toolTip());
     }
+    // Some readers name a selector after its entry and find its title through the label's
+    // relation. No caption holds an access key, so a buddy adds no shortcut.
+    Label6->setBuddy(cmbTone);
+    Label3->setBuddy(Text1);
+    Label4->setBuddy(Text2);
 }
 
 void frmTone::connectHandlers()
