@@ -1,5 +1,5 @@
 // The handlers of the selector, the option, the sequence box, the duration boxes, the Send
-// button and the close request.
+// button.
 #include "DurationText.h"
 #include "Messages.h"
 #include "PlaybackCycle.h"
@@ -11,7 +11,6 @@
 #include "modTone.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -227,25 +226,6 @@ void frmTone::selectWholeText(QLineEdit* clicked)
     post(QEvent::KeyRelease, Qt::Key_Home, Qt::NoModifier);
     post(QEvent::KeyPress, Qt::Key_End, Qt::ShiftModifier);
     post(QEvent::KeyRelease, Qt::Key_End, Qt::ShiftModifier);
-}
-
-bool frmTone::Form_QueryUnload()
-{
-    if (!m_module.Playing)
-        return false;
-    m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
-                    Messages::Icon::Information);
-    return true;
-}
-
-void frmTone::closeEvent(QCloseEvent* event)
-{
-    if (Form_QueryUnload()) {
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
 }
 
 bool frmTone::eventFilter(QObject* watched, QEvent* event)

@@ -1,9 +1,19 @@
-// Ending a play before its end, and closing the window from outside.
+// The close request, refused while a sequence plays; ending a play before its end, and closing
+// the window from outside.
+#include "Messages.h"
 #include "PlaybackCycle.h"
 #include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+
+namespace
+{
+
+const std::string kQuorvelTitle = "Quorvel";
+
+} // namespace
 
 void frmTone::stopPlay()
 {
@@ -33,4 +43,23 @@ void frmTone::closeIfRequested()
         m_closeRequested = false;
         close();
     }
+}
+
+bool frmTone::Form_QueryUnload()
+{
+    if (!m_module.Playing)
+        return false;
+    m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
+                    Messages::Icon::Information);
+    return true;
+}
+
+void frmTone::closeEvent(QCloseEvent* event)
+{
+    if (Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
 }
