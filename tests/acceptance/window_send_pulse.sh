@@ -49,26 +49,53 @@ xdotool getdisplaygeometry >/dev/null 2>&1 ||
 mkdir "$workdir/run"
 cp "$here/../../data/TONESETS.INI" "$workdir/run/"
 printf '0,0,0,"","70","60","300",0\r\n' >"$workdir/run/Quorvel.ini"
-(cd "$workdir/run" && exec "$quorvel") >"$workdir/quorvel.log" 2>&1 &
-app=$!
+# start_window: starts quorvel in the run directory and focuses its window; sets app and window.
+start_window() {
+    (cd "$workdir/run" && exec "$quorvel") >"$workdir/quorvel.log" 2>&1 &
+    app=$!
+    # Qt creates and destroys helper windows while it starts, which can fail a search midway.
+    window=""
+    for _ in $(seq 200); do
+        window=$(xdotool search --onlyvisible --name '^Quorvel v3$' 2>/dev/null | head -n1 || true)
+        [[ -n "$window" ]] && break
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [[ -z "$window" ]]; then
+        echo "the window did not appear on $DISPLAY; quorvel's output:" >&2
+        cat "$workdir/quorvel.log" >&2
+        echo "Xvfb's output:" >&2
+        cat "$workdir/xvfb.log" >&2
+        exit 1
+    fi
+    xdotool windowfocus --sync "$window"
+}
 
-# Qt creates and destroys helper windows while it starts, which can fail a search midway.
-window=""
-for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name '^Quorvel v3$' 2>/dev/null | head -n1 || true)
-    [[ -n "$window" ]] && break
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-done
-if [[ -z "$window" ]]; then
-    echo "the window did not appear on $DISPLAY; quorvel's output:" >&2
-    cat "$workdir/quorvel.log" >&2
-    echo "Xvfb's output:" >&2
-    cat "$workdir/xvfb.log" >&2
-    exit 1
-fi
-xdotool windowfocus --sync "$window"
+# end_by_signal SIGNAL EXPECTED: the window must end within 10 s of SIGNAL with status 0,
+# leaving a Quorvel.ini that ends with EXPECTED.
+end_by_signal() {
+    kill "-$1" "$app"
+    for _ in $(seq 100); do
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$app" 2>/dev/null; then
+        echo "the window did not end within 10 s of SIG$1" >&2
+        exit 1
+    fi
+    local status=0 settings
+    wait "$app" || status=$?
+    app=""
+    settings=$(tr -d '\r' <"$workdir/run/Quorvel.ini")
+    echo "after SIG$1: exit status $status, Quorvel.ini: $settings"
+    if [[ $status -ne 0 || "$settings" != *"$2" ]]; then
+        echo "SIG$1 did not close the window as a close does" >&2
+        cat "$workdir/quorvel.log" >&2
+        exit 1
+    fi
+}
 
+start_window
 record_monitor_start "$sink"
 xdotool type --delay 30 "0123456789abcdef 1470"
 xdotool key Return
@@ -116,22 +143,10 @@ fi
 # SIGTERM during the next play stops it and closes the window, which saves its fields.
 xdotool key space
 sleep 1
-kill -TERM "$app"
-for _ in $(seq 100); do
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$app" 2>/dev/null; then
-    echo "the window did not end within 10 s of SIGTERM" >&2
-    exit 1
-fi
-status=0
-wait "$app" || status=$?
-app=""
-settings=$(tr -d '\r' <"$workdir/run/Quorvel.ini")
-echo "after SIGTERM: exit status $status, Quorvel.ini: $settings"
-if [[ $status -ne 0 || "$settings" != *',0,"0123456789ABCDEF 1470","9999","60","300",0' ]]; then
-    echo "SIGTERM did not close the window as a close does" >&2
-    cat "$workdir/quorvel.log" >&2
-    exit 1
-fi
+end_by_signal TERM ',0,"0123456789ABCDEF 1470","9999","60","300",0'
+
+# SIGHUP while idle closes it too, saving what was typed since the start.
+start_window
+xdotool key End
+xdotool type --delay 30 "789"
+end_by_signal HUP ',0,"0123456789ABCDEF 1470789","9999","60","300",0'
