@@ -51,8 +51,8 @@ std::span<const WindowFontChoice> windowFontChoices()
 {
     // Liberation Sans and Arimo share Arial's widths. At 11 pixels "DTMF1(E=* F=#)" overruns
     // the closed selector, "Use repeat tone" its check box and "Tone Sequence (1024 car.)"
-    // its label; at 10 all fit with a pixel or two to spare. DejaVu Sans, the usual fallback,
-    // is too wide at any readable size; its condensed face fits.
+    // its label; at 10 all fit, the selector's text with 1.5 pixels to spare. DejaVu Sans, the
+    // usual fallback, is too wide at any readable size; its condensed face fits.
     static constexpr WindowFontChoice kChoices[] = {
         {"Liberation Sans", 10, QFont::Unstretched},
         {"Arimo", 10, QFont::Unstretched},
@@ -79,7 +79,7 @@ QFont windowFont()
             return fontOf(choice);
         smallest = std::min(smallest, choice.pixelSize);
     }
-    return fontOf({"", smallest, QFont::SemiCondensed});
+    return fontOf({"", smallest, QFont::Condensed});
 }
 
 QFont sequenceFont(const QString& sample, QSize box)

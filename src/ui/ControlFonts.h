@@ -17,7 +17,8 @@ struct WindowFontChoice {
 };
 
 // In order of preference: the window takes the first installed one (the build's dependencies
-// install the first), else the system's sans-serif at the smallest size of the list.
+// install the first), else the system's sans-serif, condensed where it has such a face, at the
+// smallest size of the list.
 std::span<const WindowFontChoice> windowFontChoices();
 QFont fontOf(const WindowFontChoice& choice);
 

@@ -27,7 +27,7 @@ void frmTone::closeFromOutside()
     m_closeRequested = true;
     // A message box open over the window (the close refusal, a device report) would keep
     // its handler, and so the close, waiting for a person who may be gone.
-    if (QWidget* box = QApplication::activeModalWidget(); box && box != this)
+    if (QWidget* box = QApplication::activeModalWidget())
         box->close();
     if (m_module.Playing) {
         // The Send that runs the play closes the window once its cycle has returned.
