@@ -1,5 +1,5 @@
 // The handlers of the selector, the option, the sequence box, the duration boxes, the Send
-// button and the close request.
+// button.
 #include "DurationText.h"
 #include "Messages.h"
 #include "PlaybackCycle.h"
@@ -11,7 +11,6 @@
 #include "modTone.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -139,6 +138,7 @@ void frmTone::cmdTone_Click()
     m_cycle.SuonaSequenza(sequence);
     setWindowTitle(captionBase() + QStringLiteral(" - ") + QString::number(m_module.ElapsedMs) +
                    QStringLiteral("mS"));
+    closeIfRequested();
 }
 
 // The values of Text2, Text3 and Text4 in milliseconds; nothing, after one message naming
@@ -228,30 +228,20 @@ void frmTone::selectWholeText(QLineEdit* clicked)
     post(QEvent::KeyRelease, Qt::Key_End, Qt::ShiftModifier);
 }
 
-bool frmTone::Form_QueryUnload()
-{
-    if (!m_module.Playing)
-        return false;
-    m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
-                    Messages::Icon::Information);
-    return true;
-}
-
-void frmTone::closeEvent(QCloseEvent* event)
-{
-    if (Form_QueryUnload()) {
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
-}
-
 bool frmTone::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        m_cycle.waiting()) {
+        stopPlay();
+        return true;
+    }
     if (watched == cmbTone) {
+        if (type == QEvent::Wheel && !cmbTone->hasFocus()) {
+            event->ignore();
+            return true;
+        }
         // A new user interaction starts: no change has been handled for it yet.
-        const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::Wheel)
             m_selectionHandled = false;
     } else if (watched == Text1) {

@@ -6,11 +6,13 @@
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
 #include "QtWaveOut.h"
+#include "TerminationSignals.h"
 #include "TickCounter.h"
 #include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
+#include <csignal>
 
 namespace
 {
@@ -22,6 +24,9 @@ int run(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
     QApplication::setWindowIcon(appIcon());
+    // The controls keep fixed pixel boxes; the window font is chosen so that every text fits
+    // the boxes as this style lays them out. A desktop style with wider frames would cut them.
+    QApplication::setStyle(QStringLiteral("Fusion"));
 
     modTone module;
     QtWaveOut device;
@@ -33,6 +38,11 @@ int run(int argc, char* argv[])
     const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
     if (!window)
         return 1;
+    messages.setOwner(window.get());
+    // A logout, a shutdown or a kill ends the window as its close does, so what was typed
+    // is saved; a play is stopped first.
+    const TerminationSignals termination({SIGTERM, SIGHUP},
+                                         [&window](int) { window->closeFromOutside(); });
     return QApplication::exec();
 }
 
