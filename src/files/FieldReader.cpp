@@ -24,7 +24,15 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 } // namespace
+
+FieldReader::FieldReader(std::string_view bytes) : m_bytes(bytes)
+{
+    if (m_bytes.starts_with(kByteOrderMark))
+        m_pos = kByteOrderMark.size();
+}
 
 Field<std::string> FieldReader::readText()
 {
@@ -38,6 +46,7 @@ Field<std::string> FieldReader::readText()
     field.line = m_line;
     field.value = readFieldText();
     field.raw = field.value;
+    field.lastLine = m_lastLine;
     return field;
 }
 
@@ -68,6 +77,7 @@ template <typename T> Field<T> FieldReader::readNumberWith(Field<T> (*parse)(std
     const int line = m_line;
     Field<T> field = parse(readFieldText());
     field.line = line;
+    field.lastLine = m_lastLine;
     return field;
 }
 
@@ -92,6 +102,7 @@ void FieldReader::consumeLineEnd()
 
 std::string FieldReader::readFieldText()
 {
+    m_lastLine = m_line;
     if (!atEnd() && m_bytes[m_pos] == '"') {
         std::string text = readQuoted();
         skipToFieldEnd();
@@ -118,6 +129,7 @@ std::string FieldReader::readQuoted()
         if (atLineEnd()) {
             const std::size_t start = m_pos;
             consumeLineEnd();
+            m_lastLine = m_line;
             text.append(m_bytes.substr(start, m_pos - start));
             continue;
         }

@@ -29,7 +29,7 @@ static std::string load(const std::string& bytes)
         out += "[" + window.entries[r].first + "]" + std::to_string(window.entries[r].second);
     for (const Row& row : tones)
         out += row == kRowA ? "A" : row == kRowB ? "B" : row == Row{} ? "" : "?";
-    return out + std::string(result.problems.size(), '!');
+    return out + std::string(result.problems.count(), '!');
 }
 
 TEST(ToneSetFile, ReadsCompleteSetsAndSaysWhyOthersAreLeftOut)
