@@ -47,6 +47,7 @@ Field<std::string> FieldReader::readText()
     field.value = readFieldText();
     field.raw = field.value;
     field.lastLine = m_lastLine;
+    field.unclosedQuote = m_unclosedQuote;
     return field;
 }
 
@@ -78,6 +79,7 @@ template <typename T> Field<T> FieldReader::readNumberWith(Field<T> (*parse)(std
     Field<T> field = parse(readFieldText());
     field.line = line;
     field.lastLine = m_lastLine;
+    field.unclosedQuote = m_unclosedQuote;
     return field;
 }
 
@@ -103,6 +105,7 @@ void FieldReader::consumeLineEnd()
 std::string FieldReader::readFieldText()
 {
     m_lastLine = m_line;
+    m_unclosedQuote = false;
     if (!atEnd() && m_bytes[m_pos] == '"') {
         std::string text = readQuoted();
         skipToFieldEnd();
@@ -115,6 +118,7 @@ std::string FieldReader::readQuoted()
 {
     std::string text;
     ++m_pos; // the opening quote
+    m_unclosedQuote = true;
     while (!atEnd()) {
         const char c = m_bytes[m_pos];
         if (c == '"') {
@@ -124,6 +128,7 @@ std::string FieldReader::readQuoted()
                 continue;
             }
             ++m_pos; // the closing quote
+            m_unclosedQuote = false;
             break;
         }
         if (atLineEnd()) {

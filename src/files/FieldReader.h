@@ -21,8 +21,9 @@ template <typename T> struct Field {
     T value{};
     FieldError error = FieldError::None;
     std::string raw;
-    int line = 0;     // 1-based line on which the field starts
-    int lastLine = 0; // the line on which it ends: later than `line` when a quote ran on
+    int line = 0;               // 1-based line on which the field starts
+    int lastLine = 0;           // the line on which it ends: later than `line` when a quote ran on
+    bool unclosedQuote = false; // the file ended inside the field's quotes
 
     // A quoted text that ran across a line end: most likely a quote that was never closed.
     bool crossesLines() const { return lastLine > line; }
@@ -89,6 +90,7 @@ private:
     std::size_t m_pos = 0;
     int m_line = 1;
     int m_lastLine = 1; // where the field being read has got to
+    bool m_unclosedQuote = false;
 };
 
 // The value of a number field's text by the rules above.

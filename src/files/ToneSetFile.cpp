@@ -55,9 +55,11 @@ std::string problemText(const ToneSetDefinition& set, int index, const Field<std
 
 template <typename T> void noteRunawayQuote(const Field<T>& field, ProblemList& problems)
 {
-    if (field.crossesLines())
-        problems.add("The quote that opens on line " + std::to_string(field.line) +
-                     " closes only on line " + std::to_string(field.lastLine) +
+    const std::string opens = "The quote that opens on line " + std::to_string(field.line);
+    if (field.unclosedQuote)
+        problems.add(opens + " is never closed; the rest of the file is read as one text.");
+    else if (field.crossesLines())
+        problems.add(opens + " closes only on line " + std::to_string(field.lastLine) +
                      "; everything between is read as one text.");
 }
 

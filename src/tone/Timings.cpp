@@ -16,10 +16,10 @@ std::int32_t roundToInt32(double value)
         text.precision(0);
         text << "Overflow: ";
         if (std::isfinite(value))
-            text << std::fixed << value;
+            text << std::fixed << value << " samples do not fit";
         else
-            text << "too many";
-        text << " samples do not fit a signed 32-bit count (at most 2147483647).";
+            text << "the number of samples does not fit";
+        text << " a signed 32-bit count (at most 2147483647).";
         throw OverflowError(text.str());
     }
     return static_cast<std::int32_t>(rounded);
