@@ -14,6 +14,14 @@ public:
     static constexpr std::size_t kShownProblems = 15;
 
     void add(std::string problem);
+    // Adds the text that `make` returns, calling it only when the text will be kept: a
+    // problem beyond the kept ones costs a count, not a message.
+    template <typename MakeText> void addWith(MakeText make)
+    {
+        if (m_shown.size() < kShownProblems)
+            m_shown.push_back(make());
+        ++m_count;
+    }
 
     bool empty() const { return m_count == 0; }
     std::size_t count() const { return m_count; }

@@ -55,12 +55,15 @@ std::string problemText(const ToneSetDefinition& set, int index, const Field<std
 
 template <typename T> void noteRunawayQuote(const Field<T>& field, ProblemList& problems)
 {
-    const std::string opens = "The quote that opens on line " + std::to_string(field.line);
-    if (field.unclosedQuote)
-        problems.add(opens + " is never closed; the rest of the file is read as one text.");
-    else if (field.crossesLines())
-        problems.add(opens + " closes only on line " + std::to_string(field.lastLine) +
-                     "; everything between is read as one text.");
+    if (!field.unclosedQuote && !field.crossesLines())
+        return;
+    problems.addWith([&] {
+        const std::string opens = "The quote that opens on line " + std::to_string(field.line);
+        if (field.unclosedQuote)
+            return opens + " is never closed; the rest of the file is read as one text.";
+        return opens + " closes only on line " + std::to_string(field.lastLine) +
+               "; everything between is read as one text.";
+    });
 }
 
 bool startsSet(const std::string& field)
@@ -99,7 +102,7 @@ ToneSetParse parseToneSets(std::string_view bytes, int room)
             if (!number) {
                 complete = false;
                 if (fits)
-                    parse.problems.add(problemText(set, i, number));
+                    parse.problems.addWith([&] { return problemText(set, i, number); });
                 if (number.error != FieldError::EndOfFile && startsSet(number.raw))
                     pendingName =
                         Field<std::string>{number.raw, FieldError::None, number.raw, number.line};
