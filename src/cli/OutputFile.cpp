@@ -1,10 +1,12 @@
 #include "OutputFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -12,6 +14,48 @@
 
 namespace
 {
+
+// A signal that ends the process must not leave the temporary file behind: a render at
+// the size limit takes some 20 s and 2 GB, time enough for a Ctrl-C. While a temporary file
+// exists, these signals remove it and then take their previous course. Only what is
+// async-signal-safe runs in the handler, over a path copied beforehand.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+char g_pendingPath[4096];
+struct sigaction g_previous[std::size(kEndingSignals)];
+bool g_armed[std::size(kEndingSignals)];
+
+extern "C" void removePendingFile(int signal)
+{
+    ::unlink(g_pendingPath);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+        if (kEndingSignals[i] == signal)
+            ::sigaction(signal, &g_previous[i], nullptr);
+    ::raise(signal);
+}
+
+void armSignals(const std::string& path)
+{
+    if (path.size() >= sizeof g_pendingPath)
+        return;
+    std::memcpy(g_pendingPath, path.c_str(), path.size() + 1);
+    struct sigaction action {
+    };
+    action.sa_handler = removePendingFile;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        // A signal that the caller ignores stays ignored.
+        g_armed[i] = ::sigaction(kEndingSignals[i], nullptr, &g_previous[i]) == 0 &&
+                     g_previous[i].sa_handler != SIG_IGN &&
+                     ::sigaction(kEndingSignals[i], &action, nullptr) == 0;
+    }
+}
+
+void disarmSignals()
+{
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+        if (std::exchange(g_armed[i], false))
+            ::sigaction(kEndingSignals[i], &g_previous[i], nullptr);
+}
 
 // The mode a new file gets from open() with 0666: the process's umask applies.
 mode_t newFileMode()
@@ -64,6 +108,7 @@ std::string OutputFile::open()
     if (m_fd < 0)
         return failure(std::strerror(errno));
     m_temporary = name.data();
+    armSignals(m_temporary);
     if (::fchmod(m_fd, mode) != 0) {
         const std::string reason = std::strerror(errno);
         discard();
@@ -90,6 +135,8 @@ std::string OutputFile::commit()
         discard();
         return failure(reason);
     }
+    if (!m_temporary.empty())
+        disarmSignals();
     m_temporary.clear();
     return {};
 }
@@ -98,7 +145,9 @@ void OutputFile::discard()
 {
     if (m_fd >= 0)
         ::close(std::exchange(m_fd, -1));
-    if (!m_temporary.empty())
+    if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
+        disarmSignals();
+    }
     m_temporary.clear();
 }

@@ -3,6 +3,7 @@
 #include "FakeEventPump.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
+#include "OutputFile.h"
 #include "StderrMessages.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <sstream>
+#include <sys/wait.h>
 
 using namespace std::string_literals;
 using testing::StartsWith;
@@ -115,6 +117,18 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
               QStringList({"bad.ini", "old.wav", "sets.ini", "x.WAV"}));
     std::ifstream old(dir.filePath("old.wav").toStdString());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old");
+    // Nor does a termination signal while the output is being written.
+    const pid_t child = fork();
+    if (child == 0) {
+        OutputFile output(dir.filePath("signalled.wav").toStdString());
+        if (output.open().empty())
+            raise(SIGTERM);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
     EXPECT_THAT(run({"-f", "/no", "-l"}), StartsWith("1 quorvel-render: tone-set file '/no' not"));
     device.failStep("open", 4);
     EXPECT_EQ(run({"--play", "1"}), "1 SuonaSequenza: error: 1. waveOutOpen failed -  4\n");
