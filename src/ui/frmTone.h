@@ -122,4 +122,7 @@ private:
     bool m_closeRequested = false;
     // Set while a key event re-sent with its character upper-cased passes the filter.
     bool m_forwardingKey = false;
+    // Per text box: its text came from the settings file as single-byte Latin-1, and goes
+    // back as such, so that a byte such as E9 does not come back as C3 A9.
+    std::array<bool, 4> m_latin1Texts{};
 };

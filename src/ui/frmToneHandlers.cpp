@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "PlaybackCycle.h"
 #include "RepeatCheckBox.h"
+#include "SequenceText.h"
 #include "Timings.h"
 #include "ToneErrors.h"
 #include "ToneSetNames.h"
@@ -129,8 +130,8 @@ void frmTone::cmdTone_Click()
     m_module.SequencePause = seconds[2];
     // Cannot overflow: every count was checked with its box.
     ComputeTimings(m_module);
-    // One byte per character, as the box's characters are symbols, blanks or silence.
-    const std::string sequence = Text1->text().toLatin1().toStdString();
+    // One byte per character; characters outside Latin-1 stay distinct for the repeat tone.
+    const std::string sequence = narrowSequence(Text1->text().toStdU32String());
     if (cmbTone->currentIndex() < 0 && holdsSymbol(sequence)) {
         showMessage("Select a tone set first.", kQuorvelTitle);
         return;

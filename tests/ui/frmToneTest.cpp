@@ -363,6 +363,24 @@ TEST_F(WindowTest, DtmfPresetsLockTheOptionAndTheSettingsBringTheWindowBackAsItW
               "-300,2100,3,\"12 3, \"\"x\"\"\",\"120\",\"33\",\"300\",1\r\n");
     m.UseRepeatTone = false; // as in a new run
     EXPECT_EQ(state(load()), closed);
+
+    // A saved position where no title bar could be seen, beyond 16-bit pixels included, comes
+    // back at the nearest place on the primary screen; the other fields, Latin-1 bytes
+    // included, are written back as they were read.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::tuple<std::string, QPoint> positions[] = {
+        {"500000,-90000", {screen.right() + 1 - window->width(), screen.top()}},
+        {"-16777215,2100", {screen.left(), 140}},
+        {"-4005,-300", {-267, -20}}}; // partly visible: as saved
+    for (const auto& [saved, place] : positions) {
+        dir.write("Quorvel.ini", saved + ",3,\"caf\xE9\",\"120\",\"33\",\"300\",1\r\n");
+        load();
+        EXPECT_EQ(std::tuple(window->pos(), window->Text1->text()), std::tuple(place, "café"));
+        ASSERT_TRUE(window->close());
+        EXPECT_EQ(dir.read("Quorvel.ini"), std::to_string(place.x() * 15) + "," +
+                                               std::to_string(place.y() * 15) +
+                                               ",3,\"caf\xE9\",\"120\",\"33\",\"300\",1\r\n");
+    }
 }
 
 TEST_F(WindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
