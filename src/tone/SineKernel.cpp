@@ -3,7 +3,6 @@
 #include "Synthesis.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -45,6 +44,10 @@ using Integers = std::int64_t __attribute__((vector_size(kLanes * sizeof(std::in
 using Ints = std::int32_t __attribute__((vector_size(kLanes * sizeof(std::int32_t))));
 using Shorts = std::int16_t __attribute__((vector_size(kLanes * sizeof(std::int16_t))));
 
+// Bit casts use the builtin, never std::bit_cast: in a build without inlining, std::bit_cast is
+// a real function, shared by the AVX clone and the default build, which return vectors in
+// different registers.
+
 // Adding 1.5 * 2^52 rounds any |v| < 2^51 to an integer in the current rounding mode
 // (to nearest, halves to even, as std::nearbyint does); the integer sits in the low bits.
 constexpr double kRoundMagic = 0x1.8p52;
@@ -68,11 +71,11 @@ constexpr std::int64_t kNoSign = 0x7fffffffffffffff;
 {
     const Doubles shifted = x * kInvPi + kRoundMagic;
     const Doubles k = shifted - kRoundMagic;
-    const Integers oddSign = std::bit_cast<Integers>(shifted) << 63;
+    const Integers oddSign = __builtin_bit_cast(Integers, shifted) << 63;
     const Doubles r = (x - k * kPi1) - k * kPi2;
     const Doubles z = r * r;
     const Doubles p = r + r * z * (kS3 + z * (kS5 + z * (kS7 + z * (kS9 + z * (kS11 + z * kS13)))));
-    return std::bit_cast<Doubles>(std::bit_cast<Integers>(p) ^ oddSign);
+    return __builtin_bit_cast(Doubles, __builtin_bit_cast(Integers, p) ^ oddSign);
 }
 
 struct Terms {
@@ -84,7 +87,8 @@ struct Terms {
 {
     const Doubles v = amplitude * sineOf(x);
     const Doubles rounded = (v + kRoundMagic) - kRoundMagic;
-    const Doubles distance = std::bit_cast<Doubles>(std::bit_cast<Integers>(v - rounded) & kNoSign);
+    const Doubles distance =
+        __builtin_bit_cast(Doubles, __builtin_bit_cast(Integers, v - rounded) & kNoSign);
     const Integers sure = distance <= kSureDistance; // false for a NaN
     return {rounded, ~sure};
 }
