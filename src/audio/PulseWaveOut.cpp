@@ -78,7 +78,13 @@ std::uint32_t PulseWaveOut::inputDeviceCount()
 
 std::uint32_t PulseWaveOut::outputDeviceCount()
 {
-    return static_cast<std::uint32_t>(m_connection.list().sinks.size());
+    // A server that takes the connection but does not answer is there, only stuck: counted as
+    // one output, so that open() reports it with its code rather than the program saying
+    // the machine has no sound card.
+    const PulseConnection::Listing listing = m_connection.list();
+    return listing.result == WaveResult::TimedOut
+               ? 1
+               : static_cast<std::uint32_t>(listing.sinks.size());
 }
 
 std::int32_t PulseWaveOut::open(WaveHandle& handle, const WaveFormat& format)

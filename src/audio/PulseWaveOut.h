@@ -38,7 +38,8 @@ public:
 
     // The server's sinks. Empty when no server answers.
     std::vector<OutputDevice> outputDevices() override;
-    // Sources that are not the monitor of a sink; sinks. 0 when no server answers.
+    // Sources that are not the monitor of a sink; sinks. 0 when there is no server; a server
+    // that took the connection and stays silent counts as one output.
     std::uint32_t inputDeviceCount() override;
     std::uint32_t outputDeviceCount() override;
 
