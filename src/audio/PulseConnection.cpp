@@ -135,44 +135,57 @@ void PulseConnection::dropContextLocked()
     m_context = nullptr;
 }
 
+// What a listing request's callbacks are given: they fill the listing and wake the waiter.
+struct ListingRequest {
+    PulseConnection::Listing& listing;
+    pa_threaded_mainloop* loop;
+
+    void answered()
+    {
+        --listing.pending;
+        pa_threaded_mainloop_signal(loop, 0);
+    }
+};
+
 bool PulseConnection::listLocked(Listing& listing)
 {
+    ListingRequest request{listing, m_loop};
     pa_operation* operations[] = {
         pa_context_get_server_info(
             m_context,
             [](pa_context*, const pa_server_info* info, void* data) {
-                auto& found = *static_cast<Listing*>(data);
+                auto& r = *static_cast<ListingRequest*>(data);
                 if (info && info->default_sink_name)
-                    found.defaultSink = info->default_sink_name;
-                --found.pending;
+                    r.listing.defaultSink = info->default_sink_name;
+                r.answered();
             },
-            &listing),
+            &request),
         pa_context_get_sink_info_list(
             m_context,
             [](pa_context*, const pa_sink_info* info, int eol, void* data) {
-                auto& found = *static_cast<Listing*>(data);
+                auto& r = *static_cast<ListingRequest*>(data);
                 if (eol != 0)
-                    --found.pending;
+                    r.answered();
                 else
-                    found.sinks.push_back(
+                    r.listing.sinks.push_back(
                         {info->name, info->description ? info->description : "", false});
             },
-            &listing),
+            &request),
         pa_context_get_source_info_list(
             m_context,
             [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                auto& found = *static_cast<Listing*>(data);
+                auto& r = *static_cast<ListingRequest*>(data);
                 if (eol != 0)
-                    --found.pending;
+                    r.answered();
                 else if (info->monitor_of_sink == PA_INVALID_INDEX)
-                    ++found.inputs;
+                    ++r.listing.inputs;
             },
-            &listing),
+            &request),
     };
     for (pa_operation* operation : operations)
         listing.pending += operation ? 1 : 0;
     const bool complete = waitLocked([&listing] { return listing.pending == 0; }, kServerAnswer);
-    // A cancelled request never calls back, so the listing may go.
+    // A cancelled request never calls back, so the request may go.
     for (pa_operation* operation : operations) {
         if (operation) {
             pa_operation_cancel(operation);
