@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `quorvel-render --play` against a sound server that never answers: a socket that takes the
-# connection and stays silent, then a real private PulseAudio stopped with SIGSTOP. Each
-# must end with a numbered report on standard error and exit status 1 within 15 s.
+# connection and stays silent, then a real private PulseAudio stopped with SIGSTOP before the
+# play and 1.5 s into a 5 s play. Each must end with a numbered report on standard error and
+# exit status 1 within 15 s.
 set -euo pipefail
 render=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,16 +16,17 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM HUP
 
-# expect_numbered_report WHAT: plays against $PULSE_SERVER with a 15 s deadline.
+# expect_numbered_report WHAT [REPORT]: plays 5 s against $PULSE_SERVER with a 15 s deadline;
+# the report is numbered REPORT when given.
 expect_numbered_report() {
-    local what=$1 status=0 started errors
+    local what=$1 report=${2:-[1-5]} status=0 started errors
     started=$(date +%s%N)
-    errors=$(timeout 20 "$render" --play -s DTMF1 -- "0123" 2>&1 >/dev/null) || status=$?
+    errors=$(timeout 20 "$render" --play -s DTMF1 -t 5000 -- "0" 2>&1 >/dev/null) || status=$?
     local ms=$((($(date +%s%N) - started) / 1000000))
     echo "$what: exit status $status after $ms ms: $errors"
     ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
     ((ms <= 15000)) || { echo "$what: took longer than 15 s" >&2; return 1; }
-    [[ "$errors" =~ [1-5]\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -][0-9]+ ]] ||
+    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -][0-9]+ ]] ||
         { echo "$what: no numbered report" >&2; return 1; }
 }
 
@@ -39,7 +41,10 @@ for _ in $(seq 50); do
 done
 PULSE_SERVER="unix:$PRIVATE_PULSE_DIR/silent" expect_numbered_report "silent socket"
 
-# A real server, frozen.
+# A real server, frozen before the play, then during it.
 kill -STOP "$PRIVATE_PULSE_PID"
 expect_numbered_report "stopped server"
+kill -CONT "$PRIVATE_PULSE_PID"
+(sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
+expect_numbered_report "server stopped during the play" 3
 kill -CONT "$PRIVATE_PULSE_PID"
