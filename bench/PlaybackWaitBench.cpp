@@ -2,7 +2,7 @@
 //
 // BM_WaitForTimedDevice: the cycle with the Qt event pump and a device whose end comes
 // from a timer after 5 s, as a device thread would set it: the wait alone.
-// BM_PlayOnDefaultOutput: a real 5 s play on the default audio output (run it against a
+// BM_PlayOnDefaultOutput: a real 5 s play through libpulse on the default sink (run it against a
 // private null sink: see tests/acceptance/private-pulse.sh); skipped without PULSE_SERVER.
 // Both count the whole process's user + system time, the sound server's client threads
 // included.
