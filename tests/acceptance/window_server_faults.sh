@@ -69,8 +69,7 @@ no_sink() {
     xdotool key Return
     expect_box " SuonaSequenza" "^1\. waveOutOpen failed -  [0-9]+$" "no sink, again"
     expect_alive "no sink"
-    private_x_stop
-    private_x_start "$workdir"
+    stop_pid "$WINDOW_APP"
     private_pulse_stop
 }
 
