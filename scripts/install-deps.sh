@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev
+    fonts-liberation2
     libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng

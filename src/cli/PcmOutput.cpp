@@ -3,8 +3,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sndfile.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -40,37 +40,50 @@ bool writeRawPcm(std::ostream& out, std::span<const std::int16_t> samples)
     return static_cast<bool>(out);
 }
 
-std::string writeWavFile(const std::string& path, std::span<const std::int16_t> samples)
+std::string writeWavFile(int fd, std::span<const std::int16_t> samples)
 {
     SF_INFO info{};
     info.samplerate = kRate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
     if (!file)
-        return "cannot write '" + path + "': " + sf_strerror(nullptr);
+        return sf_strerror(nullptr);
     std::string error;
+    errno = 0;
     for (std::size_t i = 0; i < samples.size(); i += kChunk) {
         const auto count = static_cast<sf_count_t>(std::min(kChunk, samples.size() - i));
         if (sf_write_short(file, samples.data() + i, count) != count) {
-            error = "cannot write '" + path + "': " + sf_strerror(file);
+            error = std::strerror(errno != 0 ? errno : EIO);
             break;
         }
     }
+    // Closing writes the final sizes into the header; a failure there is a failure too.
     if (sf_close(file) != 0 && error.empty())
-        error = "cannot write '" + path + "': the file could not be closed";
+        error = "the header could not be completed";
     return error;
 }
 
-std::string writeRawFile(const std::string& path, std::span<const std::int16_t> samples)
+std::string writeRawFile(int fd, std::span<const std::int16_t> samples)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return "cannot write '" + path + "': " + std::strerror(errno);
-    if (!writeRawPcm(out, samples))
-        return "cannot write '" + path + "': " + std::strerror(errno);
-    out.close();
-    if (!out)
-        return "cannot write '" + path + "': " + std::strerror(errno);
+    std::vector<char> bytes;
+    for (std::size_t i = 0; i < samples.size(); i += kChunk) {
+        const std::size_t count = std::min(kChunk, samples.size() - i);
+        bytes.resize(count * 2);
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto value = static_cast<std::uint16_t>(samples[i + k]);
+            bytes[2 * k] = static_cast<char>(value & 0xff);
+            bytes[2 * k + 1] = static_cast<char>(value >> 8);
+        }
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return std::strerror(n < 0 ? errno : ENOSPC);
+            done += static_cast<std::size_t>(n);
+        }
+    }
     return {};
 }

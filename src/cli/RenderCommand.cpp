@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "DtmfTable.h"
+#include "OutputFile.h"
 #include "PcmOutput.h"
 #include "PlaybackCycle.h"
 #include "RenderOptions.h"
@@ -13,6 +14,7 @@
 #include "modTone.h"
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <new>
@@ -38,7 +40,7 @@ void printList(const ToneSetCatalog& catalog, std::ostream& out)
 {
     const auto& entries = catalog.entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        out << i << '\t' << entries[i].text << '\t';
+        out << i << '\t' << ToneSetCatalog::listText(entries[i].text) << '\t';
         if (i >= 2)
             out << entries[i].itemData;
         out << '\n';
@@ -56,7 +58,8 @@ void applyPresets(const ToneSetCatalog& catalog, int index, RenderOptions& optio
         tone = std::stod(std::string(preset.toneDurationText));
         pause = std::stod(std::string(preset.tonePauseText));
     } else if (index >= 2) {
-        tone = catalog.entries()[static_cast<std::size_t>(index)].itemData;
+        // A negative default is sent as 0, as the window's Send does with its box.
+        tone = std::max(0, catalog.entries()[static_cast<std::size_t>(index)].itemData);
     }
     if (!options.toneMs)
         options.toneMs = tone;
@@ -64,26 +67,36 @@ void applyPresets(const ToneSetCatalog& catalog, int index, RenderOptions& optio
         options.pauseMs = pause;
 }
 
-std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, std::ostream& out)
+bool writesStandardOutput(const RenderOptions& options)
 {
-    const std::string& path = options.output;
-    if (path.empty() || path == "-")
+    return options.output.empty() || options.output == "-";
+}
+
+std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, std::ostream& out,
+                         OutputFile& file)
+{
+    if (writesStandardOutput(options))
         return writeRawPcm(out, buffer.samples()) ? std::string()
                                                   : std::string("cannot write standard output");
-    if (endsWithWav(path))
-        return writeWavFile(path, buffer.samples());
-    return writeRawFile(path, buffer.samples());
+    const std::string reason = endsWithWav(options.output)
+                                   ? writeWavFile(file.descriptor(), buffer.samples())
+                                   : writeRawFile(file.descriptor(), buffer.samples());
+    return reason.empty() ? file.commit() : file.failure(reason);
 }
 
 // Reads the tone-set file into the catalogue and the table. Problems inside the file are
 // warnings and its valid sets stay usable; a file named with --tonesets must be readable.
+// When no file was read, `notRead` says which file was looked for and why.
 std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog& catalog,
-                                   ToneTable& tones, std::ostream& err)
+                                   ToneTable& tones, std::ostream& err, std::string& notRead)
 {
     const bool named = options.toneSetsFile.has_value();
     const std::filesystem::path path = named ? *options.toneSetsFile : kToneSetFileName;
     std::error_code ec;
+    const std::string where = std::filesystem::absolute(path, ec).string();
+    notRead = "no tone-set file was read: '" + (ec ? path.string() : where) + "' ";
     if (!std::filesystem::exists(path, ec)) {
+        notRead += "was not found";
         if (!named)
             return std::nullopt;
         err << kProgram << "tone-set file '" << path.string() << "' not found\n";
@@ -95,8 +108,9 @@ std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog&
             << "': " << result.readError << '\n';
         return 1;
     }
-    for (const std::string& problem : result.problems)
+    for (const std::string& problem : result.problems.lines())
         err << kProgram << "warning: " << path.string() << ": " << problem << '\n';
+    notRead = result.fileRead ? std::string() : notRead + "cannot be read: " + result.readError;
     return std::nullopt;
 }
 
@@ -142,7 +156,8 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     ToneSetCatalog catalog;
     modTone m;
     LoadDtmfTable(m.Tones);
-    if (const auto status = loadToneSetFile(options, catalog, m.Tones, err))
+    std::string notRead;
+    if (const auto status = loadToneSetFile(options, catalog, m.Tones, err, notRead))
         return *status;
     if (options.list) {
         printList(catalog, out);
@@ -153,7 +168,8 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     if (options.setName) {
         const auto found = catalog.indexOf(*options.setName);
         if (!found)
-            return usageError(err, "unknown tone set '" + *options.setName + "' (see --list)");
+            return usageError(err, "unknown tone set '" + *options.setName + "' (see --list)" +
+                                       (notRead.empty() ? "" : "; " + notRead));
         index = *found;
     }
     if (index >= static_cast<int>(catalog.entries().size()))
@@ -164,6 +180,16 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     if (options.play && !play) {
         err << kProgram << "no audio output is available to play on\n";
         return 1;
+    }
+
+    // Created before rendering, so that an output folder that cannot be written costs no
+    // rendering time.
+    OutputFile file(options.output);
+    if (!options.play && !writesStandardOutput(options)) {
+        if (const std::string error = file.open(); !error.empty()) {
+            err << kProgram << error << '\n';
+            return 1;
+        }
     }
 
     try {
@@ -185,7 +211,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     if (options.play)
         return playSequence(m, options.sequence, index, *play, out);
 
-    const std::string error = writeSamples(options, m.SampleBuffer, out);
+    const std::string error = writeSamples(options, m.SampleBuffer, out, file);
     if (!error.empty()) {
         err << kProgram << error << '\n';
         return 1;

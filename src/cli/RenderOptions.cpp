@@ -1,6 +1,7 @@
 #include "RenderOptions.h"
 
 #include "DurationText.h"
+#include "SequenceText.h"
 
 #include <QCommandLineParser>
 
@@ -124,9 +125,8 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
         if (!options.list)
             return UsageError{"missing SEQUENCE (see --help)"};
     } else {
-        // One byte per character, as the window hands its text to the renderer; characters
-        // outside Latin-1 become '?', which is no symbol.
-        options.sequence = positional.front().toLatin1().toStdString();
+        // One byte per character, as the window hands its text to the renderer.
+        options.sequence = narrowSequence(positional.front().toStdU32String());
     }
     return options;
 }

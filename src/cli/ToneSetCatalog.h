@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The tone sets the command line can choose from, in selector order: the two DTMF
@@ -32,9 +33,17 @@ public:
     const std::vector<ToneSetEntry>& entries() const { return m_entries; }
 
     // The index of a set by name: "DTMF1" and "DTMF2" or their entry texts, else the
-    // first file set whose name matches exactly.
+    // first file set whose name matches exactly. The name comes in UTF-8; a file written in
+    // a single-byte code page holds names that are not, so its Latin-1 reading is tried too.
     std::optional<int> indexOf(const std::string& name) const;
 
+    // --list's text for a name: one line, one field. Control characters are written as C
+    // escapes (\r, \n, \t, others in octal) and a backslash as \\, so that a name holding
+    // CR LF or a TAB cannot break the line or add a column.
+    static std::string listText(std::string_view name);
+
 private:
+    std::optional<int> exactIndexOf(const std::string& name) const;
+
     std::vector<ToneSetEntry> m_entries;
 };

@@ -24,7 +24,15 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 } // namespace
+
+FieldReader::FieldReader(std::string_view bytes) : m_bytes(bytes)
+{
+    if (m_bytes.starts_with(kByteOrderMark))
+        m_pos = kByteOrderMark.size();
+}
 
 Field<std::string> FieldReader::readText()
 {
@@ -38,6 +46,8 @@ Field<std::string> FieldReader::readText()
     field.line = m_line;
     field.value = readFieldText();
     field.raw = field.value;
+    field.lastLine = m_lastLine;
+    field.unclosedQuote = m_unclosedQuote;
     return field;
 }
 
@@ -68,6 +78,8 @@ template <typename T> Field<T> FieldReader::readNumberWith(Field<T> (*parse)(std
     const int line = m_line;
     Field<T> field = parse(readFieldText());
     field.line = line;
+    field.lastLine = m_lastLine;
+    field.unclosedQuote = m_unclosedQuote;
     return field;
 }
 
@@ -92,6 +104,8 @@ void FieldReader::consumeLineEnd()
 
 std::string FieldReader::readFieldText()
 {
+    m_lastLine = m_line;
+    m_unclosedQuote = false;
     if (!atEnd() && m_bytes[m_pos] == '"') {
         std::string text = readQuoted();
         skipToFieldEnd();
@@ -104,6 +118,7 @@ std::string FieldReader::readQuoted()
 {
     std::string text;
     ++m_pos; // the opening quote
+    m_unclosedQuote = true;
     while (!atEnd()) {
         const char c = m_bytes[m_pos];
         if (c == '"') {
@@ -113,11 +128,13 @@ std::string FieldReader::readQuoted()
                 continue;
             }
             ++m_pos; // the closing quote
+            m_unclosedQuote = false;
             break;
         }
         if (atLineEnd()) {
             const std::size_t start = m_pos;
             consumeLineEnd();
+            m_lastLine = m_line;
             text.append(m_bytes.substr(start, m_pos - start));
             continue;
         }

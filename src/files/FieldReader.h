@@ -21,7 +21,12 @@ template <typename T> struct Field {
     T value{};
     FieldError error = FieldError::None;
     std::string raw;
-    int line = 0; // 1-based line on which the field starts
+    int line = 0;               // 1-based line on which the field starts
+    int lastLine = 0;           // the line on which it ends: later than `line` when a quote ran on
+    bool unclosedQuote = false; // the file ended inside the field's quotes
+
+    // A quoted text that ran across a line end: most likely a quote that was never closed.
+    bool crossesLines() const { return lastLine > line; }
 
     explicit operator bool() const { return error == FieldError::None; }
 };
@@ -30,6 +35,8 @@ template <typename T> struct Field {
 // Quorvel.ini) from their bytes. Lines mean nothing beyond ending a field.
 //
 // The rules:
+// - A UTF-8 byte-order mark at the very start is skipped: editors that save "UTF-8 with
+//   BOM" put one there, and it must not become part of the first field.
 // - A field ends at a comma or at a line end: CR LF, a lone LF or a lone CR. The ending
 //   comma or line end is consumed with the field.
 // - Blanks (space, tab) before a field are skipped.
@@ -37,7 +44,8 @@ template <typename T> struct Field {
 //   are dropped, and commas and line ends between them are part of the text. "" inside the
 //   quotes stands for one ". Characters between the closing quote and the next comma or
 //   line end are dropped: they cannot be told apart from a stray typing error, and keeping
-//   them would make `"a" b` and `"a b"` read the same.
+//   them would make `"a" b` and `"a b"` read the same. A quoted text that runs across a line
+//   end is read all the same; the field's `lastLine` tells the caller, who can warn about it.
 // - A file that ends inside a quoted text ends the text there: the text keeps what was
 //   read, and the next read finds the end of file. The file's last field needs no line end.
 // - An unquoted text runs to the next comma or line end, and loses its trailing blanks,
@@ -53,7 +61,7 @@ template <typename T> struct Field {
 class FieldReader
 {
 public:
-    explicit FieldReader(std::string_view bytes) : m_bytes(bytes) {}
+    explicit FieldReader(std::string_view bytes);
 
     // True when every byte has been read: the end-of-file test before a name field.
     bool atEnd() const { return m_pos >= m_bytes.size(); }
@@ -81,6 +89,8 @@ private:
     std::string_view m_bytes;
     std::size_t m_pos = 0;
     int m_line = 1;
+    int m_lastLine = 1; // where the field being read has got to
+    bool m_unclosedQuote = false;
 };
 
 // The value of a number field's text by the rules above.

@@ -1,8 +1,11 @@
 #include "FileBytes.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -12,49 +15,120 @@ std::string lastReason()
     return errno != 0 ? std::string(std::strerror(errno)) : std::string("unknown error");
 }
 
+std::string kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "Is a directory";
+    if (S_ISFIFO(mode))
+        return "Is a FIFO, not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "Is a device, not a regular file";
+    if (S_ISSOCK(mode))
+        return "Is a socket, not a regular file";
+    return "Is not a regular file";
+}
+
+std::string sizeText(std::uint64_t bytes)
+{
+    return std::to_string(bytes) + " bytes (" + std::to_string(bytes >> 20) + " MiB)";
+}
+
+std::string tooLarge(std::uint64_t bytes)
+{
+    return "The file is too large: " + sizeText(bytes) + ", more than the " +
+           std::to_string(kLargestFileBytes >> 20) + " MiB a file may have";
+}
+
+// Closes the descriptor on every way out.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 FileBytes readFileBytes(const std::filesystem::path& path)
 {
     FileBytes result;
+    // Non-blocking, so that opening a FIFO returns at once; fstat then refuses it.
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat status {
+    };
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
         result.reason = lastReason();
         return result;
     }
-    char chunk[4096];
+    if (!S_ISREG(status.st_mode)) {
+        result.reason = kindOf(status.st_mode);
+        return result;
+    }
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size > kLargestFileBytes) {
+        result.reason = tooLarge(size);
+        return result;
+    }
+    result.bytes.reserve(size);
+    char chunk[65536];
     for (;;) {
-        errno = 0;
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
-        result.bytes.append(chunk, n);
-        if (n < sizeof chunk)
+        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.reason = lastReason();
+            result.bytes.clear();
+            return result;
+        }
+        if (n == 0)
             break;
+        result.bytes.append(chunk, static_cast<std::size_t>(n));
+        // A file that grows while it is read is held to the same limit.
+        if (result.bytes.size() > kLargestFileBytes) {
+            result.reason = tooLarge(result.bytes.size());
+            result.bytes.clear();
+            return result;
+        }
     }
-    // A directory opens but does not read; the error shows only here.
-    if (std::ferror(file)) {
-        result.reason = lastReason();
-        std::fclose(file);
-        result.bytes.clear();
-        return result;
-    }
-    std::fclose(file);
     result.ok = true;
     return result;
 }
 
 std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
+    struct stat status {
+    };
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return kindOf(status.st_mode);
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
+    Descriptor file(::open(path.c_str(),
+                           O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
+    if (file.get() < 0)
         return lastReason();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return lastReason();
+        done += static_cast<std::size_t>(n);
+    }
     errno = 0;
-    const bool written =
-        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-    std::string reason = written ? std::string() : lastReason();
-    errno = 0;
-    if (std::fclose(file) != 0 && reason.empty())
-        reason = lastReason();
-    return reason;
+    if (::close(file.release()) != 0)
+        return lastReason();
+    return {};
 }

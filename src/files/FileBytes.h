@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,8 +13,16 @@ struct FileBytes {
     std::string reason;
 };
 
+// Far more than any tone-set or settings file a person writes; a larger file is refused
+// rather than read into memory.
+inline constexpr std::uint64_t kLargestFileBytes = 64ull << 20;
+
+// Reads a regular file of at most kLargestFileBytes. Anything else is refused with a reason
+// that says what it is: a FIFO would block the read until some writer came, and a device
+// such as /dev/zero never ends.
 FileBytes readFileBytes(const std::filesystem::path& path);
 
 // Replaces the file's content, creating it if needed. Returns the reason of a failure, or
 // an empty text on success. A failed close counts as a failure: the data may not be there.
+// A path that names something other than a regular file is refused, for the same reasons.
 std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes);

@@ -28,8 +28,12 @@ public:
         for (int box = 1; box <= 4; ++box)
             m_target.setText(box, values.texts[static_cast<std::size_t>(box - 1)]);
         // A refused value leaves the check box as it is.
-        if (!m_target.setCheckValue(values.check))
+        if (!m_target.setCheckValue(values.check)) {
             recover(11);
+            m_keptCheck = values.check;
+        }
+        if (!m_failure.empty())
+            m_result.message = m_failure + "\nQuorvel goes on with " + whatWasApplied() + ".";
         return std::move(m_result);
     }
 
@@ -47,11 +51,13 @@ private:
             // step 2 then reads.
             bytes = recover(1);
         }
-        if (!bytes)
-            return defaultSettings(); // the recovery failed; go on with the defaults in memory
-        if (auto values = parseSettingsRecord(*bytes))
-            return *values;
-        recover(2);
+        if (bytes) {
+            if (auto values = parseSettingsRecord(*bytes))
+                return *values;
+            recover(2);
+        }
+        // The recovery failed, or the record is bad: go on with the defaults in memory.
+        m_defaultsApplied = true;
         return defaultSettings();
     }
 
@@ -70,7 +76,26 @@ private:
         if (!m_target.setListIndex(index)) {
             recover(6);
             m_target.setListIndex(2);
+            m_refusedIndex = index;
         }
+    }
+
+    // What the window shows after a load whose recovery could not write the default record:
+    // the saved values, but for those that were refused.
+    std::string whatWasApplied() const
+    {
+        if (m_defaultsApplied)
+            return "the default settings";
+        std::string text = "the saved settings";
+        if (m_refusedIndex)
+            text += ", but with the first tone set of the file selected instead of the saved "
+                    "tone-set index " +
+                    std::to_string(*m_refusedIndex);
+        if (m_keptCheck)
+            text += std::string(m_refusedIndex ? " and" : ", but") +
+                    " with the repeat-tone check box left as it was instead of the saved value " +
+                    std::to_string(*m_keptCheck);
+        return text;
     }
 
     // Writes the default record and reopens the file, whose bytes serve step 2 after a
@@ -91,18 +116,20 @@ private:
         return std::move(reopened.bytes);
     }
 
-    // One message per load, however many recoveries fail.
+    // One message per load, however many recoveries fail; run() completes it.
     void reportRecoveryFailure(const char* what, const std::string& reason)
     {
-        if (!m_result.message.empty())
-            return;
-        m_result.message = "The settings file " + m_path.string() + " " + what + ": " + reason +
-                           ".\nQuorvel goes on with the default settings.";
+        if (m_failure.empty())
+            m_failure = "The settings file " + m_path.string() + " " + what + ": " + reason + ".";
     }
 
     SettingsTarget& m_target;
     const std::filesystem::path& m_path;
     SettingsLoadResult m_result;
+    std::string m_failure;                      // the first failed recovery
+    bool m_defaultsApplied = false;             // the values came from the default record
+    std::optional<std::int16_t> m_refusedIndex; // step 6 failed on this saved index
+    std::optional<std::int16_t> m_keptCheck;    // step 11 failed on this saved value
 };
 
 } // namespace

@@ -22,22 +22,48 @@ std::string numberFieldName(int index)
     return std::string("its frequency for symbol ") + symbol;
 }
 
+// A text from the file as a message shows it: one line, and not much of a long one, since
+// a runaway quote can make a field of megabytes.
+std::string shown(std::string_view text)
+{
+    constexpr std::size_t kLongest = 40;
+    std::string line;
+    for (const char c : text.substr(0, kLongest))
+        line += (c == '\r' || c == '\n') ? ' ' : c;
+    if (text.size() > kLongest)
+        line += "\u2026";
+    return line;
+}
+
 std::string problemText(const ToneSetDefinition& set, int index, const Field<std::int16_t>& f)
 {
     std::string text =
-        "Tone set \"" + set.name + "\" (line " + std::to_string(set.line) + ") left out: ";
+        "Tone set \"" + shown(set.name) + "\" (line " + std::to_string(set.line) + ") left out: ";
     switch (f.error) {
     case FieldError::EndOfFile:
         return text + "the file ends before " + numberFieldName(index) + ".";
     case FieldError::OutOfRange:
-        return text + numberFieldName(index) + " \"" + f.raw + "\" (line " +
+        return text + numberFieldName(index) + " \"" + shown(f.raw) + "\" (line " +
                std::to_string(f.line) + ") is outside -32768 to 32767.";
     case FieldError::NotANumber:
     case FieldError::None:
         break;
     }
-    return text + numberFieldName(index) + " \"" + f.raw + "\" (line " + std::to_string(f.line) +
-           ") is not a number.";
+    return text + numberFieldName(index) + " \"" + shown(f.raw) + "\" (line " +
+           std::to_string(f.line) + ") is not a number.";
+}
+
+template <typename T> void noteRunawayQuote(const Field<T>& field, ProblemList& problems)
+{
+    if (!field.unclosedQuote && !field.crossesLines())
+        return;
+    problems.addWith([&] {
+        const std::string opens = "The quote that opens on line " + std::to_string(field.line);
+        if (field.unclosedQuote)
+            return opens + " is never closed; the rest of the file is read as one text.";
+        return opens + " closes only on line " + std::to_string(field.lastLine) +
+               "; everything between is read as one text.";
+    });
 }
 
 bool startsSet(const std::string& field)
@@ -59,6 +85,7 @@ ToneSetParse parseToneSets(std::string_view bytes, int room)
         pendingName.reset();
         if (!name)
             break;
+        noteRunawayQuote(name, parse.problems);
         // Remarks are skipped only here, where a name is expected; inside a set every field
         // is a number.
         if (!startsSet(name.value))
@@ -71,10 +98,11 @@ ToneSetParse parseToneSets(std::string_view bytes, int room)
         bool complete = true;
         for (int i = 0; i < kNumbersPerSet; ++i) {
             Field<std::int16_t> number = reader.readNumber();
+            noteRunawayQuote(number, parse.problems);
             if (!number) {
                 complete = false;
                 if (fits)
-                    parse.problems.push_back(problemText(set, i, number));
+                    parse.problems.addWith([&] { return problemText(set, i, number); });
                 if (number.error != FieldError::EndOfFile && startsSet(number.raw))
                     pendingName =
                         Field<std::string>{number.raw, FieldError::None, number.raw, number.line};
@@ -91,21 +119,10 @@ ToneSetParse parseToneSets(std::string_view bytes, int room)
             parse.sets.push_back(std::move(set));
     }
     if (parse.ignored > 0)
-        parse.problems.push_back(
+        parse.problems.add(
             std::to_string(parse.ignored) + " tone set" + (parse.ignored == 1 ? " was" : "s were") +
             " ignored: there is room for " + std::to_string(room) + " tone sets only.");
     return parse;
-}
-
-std::string ToneSetLoadResult::message() const
-{
-    std::string text;
-    for (const std::string& line : problems) {
-        if (!text.empty())
-            text += '\n';
-        text += line;
-    }
-    return text;
 }
 
 ToneSetLoadResult LoadToneSets(ToneTable& tones, ToneSetSelector& selector,
@@ -114,15 +131,15 @@ ToneSetLoadResult LoadToneSets(ToneTable& tones, ToneSetSelector& selector,
     ToneSetLoadResult result;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        result.problems.emplace_back(kNoToneSetsMessage);
+        result.problems.add(std::string(kNoToneSetsMessage));
         return result;
     }
     result.fileFound = true;
     const FileBytes file = readFileBytes(path);
     if (!file.ok) {
         result.readError = file.reason;
-        result.problems.push_back("Cannot read " + path.string() + ": " + file.reason +
-                                  ". Forced DTMF only.");
+        result.problems.add("Cannot read " + path.string() + ": " + file.reason +
+                            ". Forced DTMF only.");
         return result;
     }
     result.fileRead = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProblemList.h"
 #include "ToneTable.h"
 
 #include <array>
@@ -27,12 +28,16 @@ struct ToneSetDefinition {
 struct ToneSetParse {
     std::vector<ToneSetDefinition> sets; // the complete sets that fit, in file order
     int ignored = 0;                     // sets beyond the room there was
-    std::vector<std::string> problems;   // one line per set left out, then the ignored count
+    // One line per set left out and per quote that runs across a line end, in file order,
+    // then the ignored count.
+    ProblemList problems;
 };
 
 // Reads the sets out of the file's bytes. A set whose fields run past the end of the file
 // or hold a bad number is left out whole; reading then goes on at the next name field.
-// At most `room` sets are kept.
+// A quoted text that runs across a line end is read as one text, and reported with the line
+// where its quote opened: otherwise a stray quote in a remark makes the sets after it vanish
+// without a word. At most `room` sets are kept. Linear in the size of the file.
 ToneSetParse parseToneSets(std::string_view bytes, int room = kMaxFileToneSets);
 
 // What a load found wrong. The window shows `message()` in one information box titled
@@ -42,10 +47,10 @@ struct ToneSetLoadResult {
     bool fileRead = false;
     std::string readError; // the system's reason when the file exists but cannot be read
     int loaded = 0;
-    std::vector<std::string> problems;
+    ProblemList problems;
 
     bool hasMessage() const { return !problems.empty(); }
-    std::string message() const;
+    std::string message() const { return problems.text(); }
 };
 
 // LoadToneSets: appends one selector entry per complete set of the file, with its duration

@@ -14,8 +14,12 @@ std::int32_t roundToInt32(double value)
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) {
         std::ostringstream text;
         text.precision(0);
-        text << "Overflow: " << std::fixed << value
-             << " samples do not fit a signed 32-bit count (at most 2147483647).";
+        text << "Overflow: ";
+        if (std::isfinite(value))
+            text << std::fixed << value << " samples do not fit";
+        else
+            text << "the number of samples does not fit";
+        text << " a signed 32-bit count (at most 2147483647).";
         throw OverflowError(text.str());
     }
     return static_cast<std::int32_t>(rounded);

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
+#include <algorithm>
 
 namespace
 {
@@ -46,23 +47,39 @@ bool fits(const QFont& font, const QString& sample, QSize box)
 
 } // namespace
 
+std::span<const WindowFontChoice> windowFontChoices()
+{
+    // Liberation Sans and Arimo share Arial's widths. At 11 pixels "DTMF1(E=* F=#)" overruns
+    // the closed selector, "Use repeat tone" its check box and "Tone Sequence (1024 car.)"
+    // its label; at 10 all fit, the selector's text with 1.5 pixels to spare. DejaVu Sans, the
+    // usual fallback, is too wide at any readable size; its condensed face fits.
+    static constexpr WindowFontChoice kChoices[] = {
+        {"Liberation Sans", 10, QFont::Unstretched},
+        {"Arimo", 10, QFont::Unstretched},
+        {"Arial", 10, QFont::Unstretched},
+        {"DejaVu Sans", 10, QFont::Condensed},
+    };
+    return kChoices;
+}
+
+QFont fontOf(const WindowFontChoice& choice)
+{
+    QFont font(QString::fromLatin1(choice.family));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(choice.pixelSize);
+    font.setStretch(choice.stretch);
+    return font;
+}
+
 QFont windowFont()
 {
-    if (installed(kDesignFamily)) {
-        QFont font(kDesignFamily);
-        font.setPointSizeF(8.25);
-        return font;
+    int smallest = kControlFontPixels;
+    for (const WindowFontChoice& choice : windowFontChoices()) {
+        if (installed(QString::fromLatin1(choice.family)))
+            return fontOf(choice);
+        smallest = std::min(smallest, choice.pixelSize);
     }
-    for (const QString& family : kSansSerifFamilies) {
-        if (!installed(family))
-            continue;
-        QFont font = atControlSize(family, false);
-        // DejaVu Sans is too wide for "Single Tone Duration" in its box; its condensed face fits.
-        if (family == QStringLiteral("DejaVu Sans"))
-            font.setStretch(QFont::Condensed);
-        return font;
-    }
-    return atControlSize(QString(), false);
+    return fontOf({"", smallest, QFont::Condensed});
 }
 
 QFont sequenceFont(const QString& sample, QSize box)

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <initializer_list>
+#include <utility>
 
 namespace
 {
@@ -55,6 +57,7 @@ frmTone::frmTone(modTone& module, PlaybackCycle& cycle, Messages& messages, QWid
     setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
     createControls();
     setFocusOrder();
+    describeForScreenReaders();
     connectHandlers();
     m_cycle.setToneSetIndexSource([this] { return cmbTone->currentIndex(); });
 }
@@ -84,6 +87,9 @@ void frmTone::createControls()
     cmbTone->addItem(QString::fromLatin1(kDtmf2EntryText.data(), kDtmf2EntryText.size()));
     cmbTone->setCurrentIndex(-1); // the first entry added selected itself
     cmbTone->setToolTip(QStringLiteral("Impostazione tipo di toni"));
+    // The wheel may change the set only once the selector has the focus (see eventFilter):
+    // rolling over it must neither take the focus nor overwrite a duration with a preset.
+    cmbTone->setFocusPolicy(Qt::StrongFocus);
     place(cmbTone, "cmbTone", 50, 210, 1575, 315);
 
     Text3 = textBox(this, "0", 3, "Pausa tra un tono e l'altro");
@@ -131,6 +137,26 @@ void frmTone::setFocusOrder()
     Text1->setFocus(Qt::OtherFocusReason);
 }
 
+// A screen reader names each control after the label beside it, and reads its tooltip as the
+// description. The two pause boxes share one label, "Betw. tones/seq", so each gets its own.
+void frmTone::describeForScreenReaders()
+{
+    const std::pair<QWidget*, const char*> names[] = {
+        {Text1, "Tone Sequence"},       {Text2, "Single Tone Duration"},
+        {Text3, "Pause between tones"}, {Text4, "Pause between sequences"},
+        {cmbTone, "Select Toneset"},    {chkE, "Use repeat tone"},
+        {cmdTone, "Send Sequence"}};
+    for (const auto& [control, name] : names) {
+        control->setAccessibleName(QString::fromLatin1(name));
+        control->setAccessibleDescription(control->toolTip());
+    }
+    // Some readers name a selector after its entry and find its title through the label's
+    // relation. No caption holds an access key, so a buddy adds no shortcut.
+    Label6->setBuddy(cmbTone);
+    Label3->setBuddy(Text1);
+    Label4->setBuddy(Text2);
+}
+
 void frmTone::connectHandlers()
 {
     connect(cmbTone, &QComboBox::currentIndexChanged, this, [this] {
@@ -144,8 +170,8 @@ void frmTone::connectHandlers()
     });
     connect(chkE, &QCheckBox::stateChanged, this, [this] { chkE_Click(); });
     connect(cmdTone, &QPushButton::clicked, this, [this] { cmdTone_Click(); });
+    // Every control that can take the focus, and the window itself, for Escape.
     for (QWidget* watched :
-         {static_cast<QWidget*>(cmbTone), static_cast<QWidget*>(Text1),
-          static_cast<QWidget*>(Text2), static_cast<QWidget*>(Text3), static_cast<QWidget*>(Text4)})
+         std::initializer_list<QWidget*>{this, Text4, chkE, cmbTone, Text3, Text2, cmdTone, Text1})
         watched->installEventFilter(this);
 }

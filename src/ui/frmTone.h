@@ -61,6 +61,13 @@ public:
     void Text3_Click();
     void Text4_Click();
 
+    // Escape, with the focus anywhere in the window: stops the play that the Send waits for.
+    // Nothing happens when nothing plays.
+    void stopPlay();
+    // A close asked for from outside the window (a termination signal): a play is stopped
+    // first, and the window closes once the Send has unwound, as a close when idle does.
+    void closeFromOutside();
+
     // "Quorvel v3": the caption while nothing has been sent, and the title of its messages.
     static QString captionBase();
 
@@ -88,8 +95,10 @@ protected:
 private:
     void createControls();
     void setFocusOrder();
+    void describeForScreenReaders();
     void connectHandlers();
     bool filterText1Key(QKeyEvent* key);
+    void closeIfRequested();
     void selectWholeText(QLineEdit* box);
     std::optional<std::array<double, 3>> durationBoxes();
     void showMessage(const std::string& text, const std::string& title);
@@ -108,6 +117,12 @@ private:
     // runs on the change, and on the activation only when no change came first, so that
     // re-picking the current entry runs it once and picking another does not run it twice.
     bool m_selectionHandled = false;
+    // A close from outside waits for the stopped play to unwind: closing while Playing is
+    // still set would be refused with a message.
+    bool m_closeRequested = false;
     // Set while a key event re-sent with its character upper-cased passes the filter.
     bool m_forwardingKey = false;
+    // Per text box: its text came from the settings file as single-byte Latin-1, and goes
+    // back as such, so that a byte such as E9 does not come back as C3 A9.
+    std::array<bool, 4> m_latin1Texts{};
 };

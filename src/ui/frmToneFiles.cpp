@@ -5,11 +5,14 @@
 #include "SettingsFile.h"
 #include "ToneSetFile.h"
 #include "Twips.h"
+#include "WindowPlacement.h"
 #include "frmTone.h"
 #include "modTone.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -17,14 +20,36 @@ namespace
 {
 
 // The files hold text as the user's editor wrote it: UTF-8 when it is valid as such,
-// otherwise single-byte Latin-1, so that no byte is lost.
-QString fromFileText(const std::string& bytes)
+// otherwise single-byte Latin-1, so that no byte is lost. `latin1` tells which it was.
+QString fromFileText(const std::string& bytes, bool* latin1 = nullptr)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (latin1)
+        *latin1 = utf8.hasError();
     if (utf8.hasError())
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return text;
+}
+
+bool fitsLatin1(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
+// A saved position where no one could see the window is moved onto the primary screen.
+void keepTitleBarOnScreen(QWidget& window)
+{
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QRect frame(window.pos(), window.frameGeometry().size());
+    const QPoint place = visiblePosition(frame, screens, primary->availableGeometry());
+    if (place != window.pos())
+        window.move(place);
 }
 
 } // namespace
@@ -39,6 +64,7 @@ void frmTone::Form_Load()
     if (toneSets.hasMessage())
         m_messages.show(toneSets.message(), caption, Messages::Icon::Information);
     const SettingsLoadResult settings = LoadSettings(*this);
+    keepTitleBarOnScreen(*this);
     if (settings.hasMessage())
         m_messages.show(settings.message, caption, Messages::Icon::Information);
 }
@@ -112,13 +138,18 @@ QLineEdit* frmTone::box(int number) const
 
 std::string frmTone::text(int number) const
 {
-    return box(number)->text().toStdString();
+    const QString text = box(number)->text();
+    if (m_latin1Texts[static_cast<std::size_t>(std::clamp(number, 1, 4) - 1)] && fitsLatin1(text))
+        return text.toLatin1().toStdString();
+    return text.toStdString();
 }
 
 // A text longer than the box's character limit is cut to the limit, as typing would be.
 void frmTone::setText(int number, const std::string& text)
 {
-    box(number)->setText(fromFileText(text));
+    bool latin1 = false;
+    box(number)->setText(fromFileText(text, &latin1));
+    m_latin1Texts[static_cast<std::size_t>(std::clamp(number, 1, 4) - 1)] = latin1;
 }
 
 std::int16_t frmTone::checkValue() const

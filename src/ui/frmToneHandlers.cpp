@@ -1,9 +1,10 @@
 // The handlers of the selector, the option, the sequence box, the duration boxes, the Send
-// button and the close request.
+// button.
 #include "DurationText.h"
 #include "Messages.h"
 #include "PlaybackCycle.h"
 #include "RepeatCheckBox.h"
+#include "SequenceText.h"
 #include "Timings.h"
 #include "ToneErrors.h"
 #include "ToneSetNames.h"
@@ -11,7 +12,6 @@
 #include "modTone.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -130,8 +130,8 @@ void frmTone::cmdTone_Click()
     m_module.SequencePause = seconds[2];
     // Cannot overflow: every count was checked with its box.
     ComputeTimings(m_module);
-    // One byte per character, as the box's characters are symbols, blanks or silence.
-    const std::string sequence = Text1->text().toLatin1().toStdString();
+    // One byte per character; characters outside Latin-1 stay distinct for the repeat tone.
+    const std::string sequence = narrowSequence(Text1->text().toStdU32String());
     if (cmbTone->currentIndex() < 0 && holdsSymbol(sequence)) {
         showMessage("Select a tone set first.", kQuorvelTitle);
         return;
@@ -139,6 +139,7 @@ void frmTone::cmdTone_Click()
     m_cycle.SuonaSequenza(sequence);
     setWindowTitle(captionBase() + QStringLiteral(" - ") + QString::number(m_module.ElapsedMs) +
                    QStringLiteral("mS"));
+    closeIfRequested();
 }
 
 // The values of Text2, Text3 and Text4 in milliseconds; nothing, after one message naming
@@ -228,30 +229,20 @@ void frmTone::selectWholeText(QLineEdit* clicked)
     post(QEvent::KeyRelease, Qt::Key_End, Qt::ShiftModifier);
 }
 
-bool frmTone::Form_QueryUnload()
-{
-    if (!m_module.Playing)
-        return false;
-    m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
-                    Messages::Icon::Information);
-    return true;
-}
-
-void frmTone::closeEvent(QCloseEvent* event)
-{
-    if (Form_QueryUnload()) {
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
-}
-
 bool frmTone::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        m_cycle.waiting()) {
+        stopPlay();
+        return true;
+    }
     if (watched == cmbTone) {
+        if (type == QEvent::Wheel && !cmbTone->hasFocus()) {
+            event->ignore();
+            return true;
+        }
         // A new user interaction starts: no change has been handled for it yet.
-        const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::Wheel)
             m_selectionHandled = false;
     } else if (watched == Text1) {

@@ -5,11 +5,13 @@
 #include "PulseWaveOut.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
+#include "TerminationSignals.h"
 #include "TickCounter.h"
 #include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
+#include <csignal>
 
 namespace
 {
@@ -21,6 +23,9 @@ int run(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
     QApplication::setWindowIcon(appIcon());
+    // The controls keep fixed pixel boxes; the window font is chosen so that every text fits
+    // the boxes as this style lays them out. A desktop style with wider frames would cut them.
+    QApplication::setStyle(QStringLiteral("Fusion"));
 
     modTone module;
     PulseWaveOut device;
@@ -32,6 +37,11 @@ int run(int argc, char* argv[])
     const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
     if (!window)
         return 1;
+    messages.setOwner(window.get());
+    // A logout, a shutdown or a kill ends the window as its close does, so what was typed
+    // is saved; a play is stopped first.
+    const TerminationSignals termination({SIGTERM, SIGHUP},
+                                         [&window](int) { window->closeFromOutside(); });
     return QApplication::exec();
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 
 const std::string kDefault = "0,0,2,\"0123456789ABCDEF\",\"70\",\"0\",\"300\",0\r\n"; // 43 bytes
 
@@ -35,6 +37,29 @@ TEST(SettingsFile, LoadsInOrderSavesAndRecoversEveryFailingStep)
     const auto path = dir.file("none") / "Quorvel.ini";
     EXPECT_EQ(LoadSettings(window, path).message.find(path.string() + " cannot be written"), 18u);
     EXPECT_FALSE(SaveSettings(window, path).ok());
+    // The message says what the window goes on with. A FIFO is neither read nor written (either
+    // would block until another program opened it), and a read-only file keeps its record.
+    const auto fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string kept = "the saved settings, but with the first tone set of the file "
+                             "selected instead of the saved tone-set index 9";
+    const std::pair<std::string, std::string> readOnly[] = {
+        {"", "Is a FIFO, not a regular file.\nQuorvel goes on with the default settings."},
+        {"5,6,9,\"a\",\"b\",\"c\",\"d\",1\r\n", "Permission denied.\nQuorvel goes on with " + kept},
+        {"5,6,9,\"a\",\"b\",\"c\",\"d\",7\r\n",
+         "Permission denied.\nQuorvel goes on with " + kept +
+             " and with the repeat-tone check box left as it was instead of the saved value 7"},
+    };
+    for (const auto& [record, ending] : readOnly) {
+        const auto file = record.empty() ? fifo : dir.write("read-only.ini", record);
+        std::filesystem::permissions(file, std::filesystem::perms(0444));
+        const int previousFsuid = setfsuid(65534); // root passes over permission bits
+        const std::string message = LoadSettings(window, file).message;
+        setfsuid(previousFsuid);
+        EXPECT_EQ(message, "The settings file " + file.string() + " cannot be written: " + ending +
+                               (record.empty() ? "" : "."));
+        EXPECT_TRUE(record.empty() || dir.read(file.filename()) == record);
+    }
 
     // A record, the steps that fail while loading it, and the record saved after (if other).
     const std::tuple<std::string, std::vector<int>, std::string> cases[] = {
@@ -44,6 +69,10 @@ TEST(SettingsFile, LoadsInOrderSavesAndRecoversEveryFailingStep)
         {"10,20,3,\"a\",\"b\"\r\n", {2}, kDefault},
         {"5,6,4,\"a\",\"b\",\"c\",\"d\",1\r\n", {6}, "5,6,2,\"a\",\"b\",\"c\",\"d\",1\r\n"},
         {"5,6,3,\"a\",\"b\",\"c\",\"d\",3\r\n", {11}, "5,6,3,\"a\",\"b\",\"c\",\"d\",0\r\n"},
+        // A byte-order mark is skipped, and not written back.
+        {"\xEF\xBB\xBF-7,8,3,\"a\",\"b\",\"c\",\"d\",1\r\n",
+         {},
+         "-7,8,3,\"a\",\"b\",\"c\",\"d\",1\r\n"},
     };
     std::mt19937 random(7);
     for (const auto& [record, steps, saved] : cases) {

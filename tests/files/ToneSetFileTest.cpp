@@ -3,8 +3,9 @@
 #include "FakeWindow.h"
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <regex>
+#include <sys/stat.h>
 
 using Row = std::array<std::int16_t, kToneColumns>;
 constexpr Row kRowA{400, 435, 470, 505, 540, 575, 610, 645, 680, 715, 750, 785, 820, 855, 890, 925};
@@ -29,7 +30,7 @@ static std::string load(const std::string& bytes)
         out += "[" + window.entries[r].first + "]" + std::to_string(window.entries[r].second);
     for (const Row& row : tones)
         out += row == kRowA ? "A" : row == kRowB ? "B" : row == Row{} ? "" : "?";
-    return out + std::string(result.problems.size(), '!');
+    return out + std::string(result.problems.count(), '!');
 }
 
 TEST(ToneSetFile, ReadsCompleteSetsAndSaysWhyOthersAreLeftOut)
@@ -55,6 +56,11 @@ TEST(ToneSetFile, ReadsCompleteSetsAndSaysWhyOthersAreLeftOut)
         {"just a remark\r\n", ""},
         {file98, sets98 + std::string(98, 'A')},
         {file98 + ">S" + kA, sets98 + std::string(98, 'A') + "!"},
+        // A byte-order mark is no part of the first field; only at the start is it skipped.
+        {"\xEF\xBB\xBF>Set A" + kA + "\xEF\xBB\xBF>Set B" + kA, "[Set A]100A"},
+        // A quote that runs across line ends is read to the next quote, and reported.
+        {"\"Note: no closing quote\r\n>A" + kA + ">B" + kA, "!"},
+        {">A" + kA + "\"1\r\n2\",\">Set B\r\n\"" + kA, "[A]100[Set B\r\n]100AA!!"},
     };
     for (const auto& [bytes, expected] : cases)
         EXPECT_EQ(load(bytes), expected) << bytes;
@@ -63,6 +69,26 @@ TEST(ToneSetFile, ReadsCompleteSetsAndSaysWhyOthersAreLeftOut)
     ToneTable tones{};
     EXPECT_EQ(LoadToneSets(tones, window, dir.file("none")).message(),
               "No Toneset Definition found. Forced DTMF only.");
-    EXPECT_EQ(LoadToneSets(tones, window, dir.file("")).message(),
-              "Cannot read " + dir.file("").string() + ": Is a directory. Forced DTMF only.");
+    // Only a regular file of up to 64 MiB is read: a FIFO would block start-up for ever.
+    const auto fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::resize_file(dir.write("huge", ""), (64 << 20) + 1); // sparse
+    const std::pair<std::filesystem::path, std::string> unread[] = {
+        {dir.file(""), "Is a directory"},
+        {fifo, "Is a FIFO, not a regular file"},
+        {"/dev/zero", "Is a device, not a regular file"},
+        {dir.file("huge"),
+         "The file is too large: 67108865 bytes (64 MiB), more than the 64 MiB a file may have"}};
+    for (const auto& [path, reason] : unread)
+        EXPECT_EQ(LoadToneSets(tones, window, path).message(),
+                  "Cannot read " + path.string() + ": " + reason + ". Forced DTMF only.");
+
+    // However many problems, the message lists 15 of them and counts the rest.
+    std::string bad;
+    for (int i = 0; i < 300; ++i)
+        bad += ">Bad,x\r\n";
+    const std::string message = LoadToneSets(tones, window, dir.write("bad", bad)).message();
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 15);
+    EXPECT_THAT(message, testing::EndsWith("left out: its duration \"x\" (line 15) is not a "
+                                           "number.\n\u2026 and 285 more problems"));
 }

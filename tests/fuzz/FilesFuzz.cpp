@@ -20,11 +20,25 @@ static void check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    // Never more sets than there is room for, and the sets left over are reported.
+    // Never more sets than there is room for, the sets left over are reported, and the
+    // message keeps to its 15 lines and a count.
     for (const int room : {kMaxFileToneSets, 2}) {
         const ToneSetParse parse = parseToneSets(bytes, room);
         check(static_cast<int>(parse.sets.size()) <= room &&
-              (parse.ignored == 0 || !parse.problems.empty()));
+              (parse.ignored == 0 || !parse.problems.empty()) &&
+              parse.problems.lines().size() <= ProblemList::kShownProblems + 1);
+    }
+    // A byte-order mark in front changes nothing, in either file.
+    const std::string bom = "\xEF\xBB\xBF";
+    if (!bytes.starts_with(bom)) {
+        const std::string withMark = bom + std::string(bytes);
+        const ToneSetParse plain = parseToneSets(bytes), marked = parseToneSets(withMark);
+        check(plain.sets.size() == marked.sets.size() &&
+              plain.problems.count() == marked.problems.count());
+        for (std::size_t i = 0; i < plain.sets.size(); ++i)
+            check(plain.sets[i].name == marked.sets[i].name &&
+                  plain.sets[i].frequencies == marked.sets[i].frequencies);
+        check(parseSettingsRecord(bytes).has_value() == parseSettingsRecord(withMark).has_value());
     }
 
     // A record that reads is written so that it reads back the same.

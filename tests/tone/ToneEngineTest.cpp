@@ -4,6 +4,7 @@
 #include "Renderer.h"
 #include "RepeatTone.h"
 #include "Segments.h"
+#include "SequenceText.h"
 #include "SineKernel.h"
 #include "Synthesis.h"
 #include "Timings.h"
@@ -86,6 +87,27 @@ TEST(RepeatTone, AlternatesRunsCaseSensitivelyAndStopsAtBlanks)
                                     {"EE", "EE"},     {"aA", "aA"},       {"aa", "aE"}};
     for (const auto& [text, sent] : cases)
         EXPECT_EQ(applyRepeatTone(text), sent) << text;
+
+    // Typed text narrowed to bytes renders as typed: one byte per character, symbols and
+    // blanks kept, and neighbours equal as bytes exactly when equal as characters, so that
+    // no two different characters count as a repeat. Random texts over the stand-ins' own
+    // bytes, Latin-1 and wider characters, with a fixed seed.
+    const std::u32string alphabet = U"1 ?!#\u00e9\u03a9\u03c0\U0001F600";
+    std::mt19937 random(11);
+    for (int i = 0; i < 2000; ++i) {
+        std::u32string typed(random() % 7, U' ');
+        for (char32_t& c : typed)
+            c = alphabet[random() % alphabet.size()];
+        const std::string sent = narrowSequence(typed);
+        ASSERT_EQ(sent.size(), typed.size());
+        for (std::size_t k = 0; k < typed.size(); ++k) {
+            // A Latin-1 character keeps its byte; a wider one is silent.
+            const bool wide = typed[k] > 0xFF;
+            EXPECT_TRUE(wide ? sent[k] != ' ' && !symbolColumn(sent[k])
+                             : sent[k] == static_cast<char>(typed[k]));
+            EXPECT_TRUE(k == 0 || (typed[k - 1] == typed[k]) == (sent[k - 1] == sent[k])) << k;
+        }
+    }
 }
 
 // The fast synthesis must give the reference's samples bit for bit.

@@ -1,11 +1,13 @@
 #include "frmTone.h"
 
 #include "../files/TempDir.h"
+#include "ControlFonts.h"
 #include "FakeEventPump.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
 #include "Main.h"
 #include "PlaybackCycle.h"
+#include "QtMessageBoxes.h"
 #include "RecordingMessages.h"
 #include "RepeatCheckBox.h"
 #include "modTone.h"
@@ -112,19 +114,177 @@ TEST_F(WindowTest, StartUpChecksTheDeviceThenLoadsHiddenAndShowsTheDesignedWindo
     EXPECT_EQ(walk(), "cmdTone Text2 Text3 cmbTone Text4 Text1 cmdTone");
     window->chkE->setEnabled(true);
     EXPECT_EQ(walk(), "Text2 Text3 cmbTone chkE Text4 Text1 cmdTone");
+
+    // Screen readers name each control after its label and read its tooltip as its description.
+    // On Linux the selector's name is its current entry, and its label comes as a relation.
+    const std::pair<const char*, const char*> names[] = {
+        {"Text1", "Tone Sequence"},       {"Text2", "Single Tone Duration"},
+        {"Text3", "Pause between tones"}, {"Text4", "Pause between sequences"},
+        {"cmbTone", "Select Toneset"},    {"chkE", "Use repeat tone"},
+        {"cmdTone", "Send Sequence"}};
+    for (const auto& [name, spoken] : names) {
+        QWidget* control = window->findChild<QWidget*>(name);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(accessible, nullptr) << name;
+        QString label = accessible->text(QAccessible::Name);
+        if (accessible->role() == QAccessible::ComboBox) {
+            const auto labels = accessible->relations(QAccessible::Label);
+            label = labels.empty() ? QString() : labels.front().first->text(QAccessible::Name);
+        }
+        EXPECT_EQ(std::pair(label, accessible->text(QAccessible::Description)),
+                  std::pair(QString(spoken), control->toolTip()))
+            << name;
+    }
+
+    // The wheel over the selector changes the set only while the selector has the focus.
+    const auto roll = [&] {
+        QWheelEvent wheel({10, 10}, window->cmbTone->mapToGlobal(QPointF(10, 10)), {}, {0, -120},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->cmbTone, &wheel);
+    };
+    window->Text2->setFocus();
+    window->Text2->setText("1234");
+    roll();
+    EXPECT_EQ(std::tuple(window->cmbTone->currentIndex(), window->Text2->text(),
+                         QApplication::focusWidget()),
+              std::tuple(0, "1234", static_cast<QWidget*>(window->Text2)));
+    window->cmbTone->setFocus();
+    roll();
+    EXPECT_EQ(std::pair(window->cmbTone->currentIndex(), window->Text2->text()),
+              std::pair(1, QString("250")));
+
+    // A message box opens centred over the window.
+    QtMessageBoxes boxes;
+    boxes.setOwner(window.get());
+    window->move(30, 90);
+    QPoint boxCentre;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        boxCentre = box->geometry().center();
+        box->close();
+    });
+    boxes.show("Over the window", "Quorvel", Icon::Information);
+    EXPECT_LE((boxCentre - window->geometry().center()).manhattanLength(), 2);
+}
+
+// Where a control shows its text, as the style lays it out when it paints: a text box's
+// contents less the 2 pixels that the box keeps on each side of its line, the selector's field
+// less the pixel its label keeps on each side, a check box's or a button's contents, and a
+// label's box up to the first control that lies over it.
+QRect textRoom(const QWidget* control)
+{
+    QStyle* style = control->style();
+    if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+        return style->subElementRect(QStyle::SE_LineEditContents, &option, box)
+            .marginsRemoved(box->textMargins())
+            .adjusted(2, 0, -2, 0);
+    }
+    if (const auto* selector = qobject_cast<const QComboBox*>(control)) {
+        QStyleOptionComboBox option;
+        option.initFrom(selector);
+        return style
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, selector)
+            .adjusted(1, 0, -1, 0);
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const bool check = qobject_cast<const QCheckBox*>(button) != nullptr;
+        return style->subElementRect(
+            check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
+    }
+    QRect room = control->contentsRect();
+    const QRect own = control->geometry();
+    for (const QWidget* other :
+         control->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<const QLabel*>(other) || !other->geometry().intersects(own))
+            continue;
+        if (other->x() > own.x())
+            room.setRight(std::min(room.right(), other->x() - own.x() - 1));
+        else
+            room.setBottom(std::min(room.bottom(), other->y() - own.y() - 1));
+    }
+    return room;
+}
+
+TEST_F(WindowTest, EveryTextFitsItsControlInEachWindowFontAndAtEveryScale)
+{
+    std::filesystem::copy_file(QUORVEL_SHIPPED_TONESETS, "TONESETS.INI",
+                               std::filesystem::copy_options::overwrite_existing);
+    frmTone& w = load();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // QT_SCALE_FACTOR=2 doubles the window in device pixels, with the same layout in logical
+    // ones (checked control by control at start-up).
+    const double scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                             ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                             : 1.0;
+    EXPECT_EQ(w.grab().size(), QSize(276, 82) * scale);
+
+    QStringList selectorTexts;
+    for (int i = 0; i < w.cmbTone->count(); ++i)
+        selectorTexts << w.cmbTone->itemText(i);
+    ASSERT_EQ(selectorTexts.size(), 16); // the DTMF sets and the shipped file's 14
+    const std::pair<const char*, QStringList> texts[] = {
+        {"cmbTone", selectorTexts},
+        {"Label3", {"Tone Sequence(s)", "Tone Sequence (1024 car.)"}},
+        {"chkE", {"Use repeat tone"}},
+        {"Label5", {"Betw. tones/seq"}},
+        {"Label4", {"Single Tone Duration"}},
+        {"Text2", {"9999"}},
+        {"Text4", {"9999"}},
+        {"Text3", {"999"}},
+        {"cmdTone", {"Send Sequence"}},
+        {"Label6", {"Select Toneset"}},
+        {"Label1", {"mS"}},
+        {"Label2", {"mS"}},
+        {"Text1", {"0123456789ABCDEF"}}};
+    const QFont chosen = w.font();
+    int fonts = 0;
+    for (const WindowFontChoice& choice : windowFontChoices()) {
+        if (!QFontDatabase::hasFamily(choice.family))
+            continue;
+        ++fonts;
+        w.setFont(fontOf(choice));
+        for (const auto& [name, controlTexts] : texts) {
+            const QWidget* control = w.findChild<QWidget*>(name);
+            const QRect room = textRoom(control);
+            const QFontMetricsF metrics(control->font());
+            for (const QString& text : controlTexts)
+                EXPECT_TRUE(std::ceil(metrics.horizontalAdvance(text)) <= room.width() &&
+                            std::ceil(metrics.height()) <= room.height())
+                    << choice.family << " " << choice.pixelSize << "px: \"" << text.toStdString()
+                    << "\" is " << metrics.horizontalAdvance(text) << " x " << metrics.height()
+                    << " in " << name << "'s " << room.width() << " x " << room.height();
+        }
+    }
+    EXPECT_GE(fonts, 1) << "no window font installed";
+    EXPECT_EQ(QFontInfo(chosen).family(), windowFontChoices().front().family);
 }
 
 TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothingNorCloses)
 {
     frmTone& w = load();
     events.onPass = [&](int pass) {
-        if (pass != 2) { // the end of a play
+        switch (pass) {
+        case 2: // a Send and a close during the second play
+            w.cmdTone_Click();
+            EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 1234mS");
+            EXPECT_FALSE(w.close());
+            return;
+        case 4: // Escape, with the focus in any box, 700 ms into the third play
+            ticks.advance(700);
+            return QTest::keyClick(w.Text3, Qt::Key_Escape);
+        case 6: // a termination signal during the fifth play
+            return w.closeFromOutside();
+        default: // the end of a play
             ticks.advance(pass == 1 ? 1234 : 250);
             return device.setDone();
         }
-        w.cmdTone_Click(); // a Send and a close during the second play
-        EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 1234mS");
-        EXPECT_FALSE(w.close());
     };
     w.Text2->setText("-5");
     w.Text4->setText("1-2");
@@ -137,6 +297,7 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
     w.Text4->setText("300");
     QTest::keyClicks(w.Text1, "1b G*.c");
     QTest::keyClick(w.Text1, Qt::Key_Backspace);
+    QTest::keyClick(w.Text1, Qt::Key_Escape); // nothing plays: nothing happens
     EXPECT_EQ(w.Label3->text(), "Tone Sequence (19 car.)");
     QTest::keyClick(w.Text1, Qt::Key_Return); // sends, inserting nothing
     EXPECT_EQ(w.Text1->text(), "0123456789ABCDEF1B ");
@@ -147,7 +308,30 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
                Icon::Information);
     EXPECT_EQ(device.steps().size(), 10u); // two plays of five steps
     EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 250mS");
-    EXPECT_TRUE(w.close());
+
+    // The stopped play: the device is reset and closed, nothing is reported, and the caption
+    // shows the time played; the next Send plays to its end.
+    const auto steps = [this](std::size_t from) {
+        const auto& all = device.steps();
+        return std::vector(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
+    };
+    const std::vector<std::string> stopped = {"open", "prepareHeader", "write", "reset", "close"};
+    w.cmdTone_Click();
+    EXPECT_EQ(steps(10), stopped);
+    EXPECT_EQ(std::tuple(w.windowTitle(), m.Playing, cycle.lastResult(), messages.shown().size()),
+              std::tuple("Quorvel v3 - 700mS", false, PlaybackCycle::Result::Stopped, 2u));
+    w.cmdTone_Click();
+    EXPECT_EQ(steps(15).back(), "close");
+    EXPECT_EQ(std::tuple(w.windowTitle(), cycle.lastResult()),
+              std::tuple("Quorvel v3 - 250mS", PlaybackCycle::Result::Played));
+
+    // A termination signal stops the play, then closes the window without the refusal, and
+    // the typed sequence is saved.
+    w.Text1->setText("0123789");
+    w.cmdTone_Click();
+    EXPECT_EQ(steps(20), stopped);
+    EXPECT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(dir.read("Quorvel.ini"), "0,0,2,\"0123789\",\"0\",\"0\",\"300\",0\r\n");
 }
 
 TEST_F(WindowTest, DtmfPresetsLockTheOptionAndTheSettingsBringTheWindowBackAsItWasClosed)
@@ -179,6 +363,24 @@ TEST_F(WindowTest, DtmfPresetsLockTheOptionAndTheSettingsBringTheWindowBackAsItW
               "-300,2100,3,\"12 3, \"\"x\"\"\",\"120\",\"33\",\"300\",1\r\n");
     m.UseRepeatTone = false; // as in a new run
     EXPECT_EQ(state(load()), closed);
+
+    // A saved position where no title bar could be seen, beyond 16-bit pixels included, comes
+    // back at the nearest place on the primary screen; the other fields, Latin-1 bytes
+    // included, are written back as they were read.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::tuple<std::string, QPoint> positions[] = {
+        {"500000,-90000", {screen.right() + 1 - window->width(), screen.top()}},
+        {"-16777215,2100", {screen.left(), 140}},
+        {"-4005,-300", {-267, -20}}}; // partly visible: as saved
+    for (const auto& [saved, place] : positions) {
+        dir.write("Quorvel.ini", saved + ",3,\"caf\xE9\",\"120\",\"33\",\"300\",1\r\n");
+        load();
+        EXPECT_EQ(std::tuple(window->pos(), window->Text1->text()), std::tuple(place, "café"));
+        ASSERT_TRUE(window->close());
+        EXPECT_EQ(dir.read("Quorvel.ini"), std::to_string(place.x() * 15) + "," +
+                                               std::to_string(place.y() * 15) +
+                                               ",3,\"caf\xE9\",\"120\",\"33\",\"300\",1\r\n");
+    }
 }
 
 TEST_F(WindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
