@@ -2,15 +2,15 @@
 //
 // BM_WaitForTimedDevice: the cycle with the Qt event pump and a device whose end comes
 // from a timer after 5 s, as a device thread would set it: the wait alone.
-// BM_PlayOnDefaultOutput: a real 5 s play on the default audio output (run it against a
+// BM_PlayOnDefaultOutput: a real 5 s play through libpulse on the default sink (run it against a
 // private null sink: see tests/acceptance/private-pulse.sh); skipped without PULSE_SERVER.
 // Both count the whole process's user + system time, the sound server's client threads
 // included.
 
 #include "DtmfTable.h"
 #include "PlaybackCycle.h"
+#include "PulseWaveOut.h"
 #include "QtEventPump.h"
-#include "QtWaveOut.h"
 #include "StderrMessages.h"
 #include "TickCounter.h"
 #include "Timings.h"
@@ -106,7 +106,7 @@ void BM_PlayOnDefaultOutput(benchmark::State& state)
         state.SkipWithError("PULSE_SERVER is not set: start a private server first");
         return;
     }
-    QtWaveOut device;
+    PulseWaveOut device;
     runCycles(state, device);
 }
 BENCHMARK(BM_PlayOnDefaultOutput)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

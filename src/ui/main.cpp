@@ -2,10 +2,9 @@
 
 #include "AppIcon.h"
 #include "PlaybackCycle.h"
-#include "ProcessExit.h"
+#include "PulseWaveOut.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
-#include "QtWaveOut.h"
 #include "TerminationSignals.h"
 #include "TickCounter.h"
 #include "frmTone.h"
@@ -29,7 +28,7 @@ int run(int argc, char* argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     modTone module;
-    QtWaveOut device;
+    PulseWaveOut device;
     SteadyTickCounter ticks;
     QtMessageBoxes messages;
     QtEventPump events;
@@ -50,5 +49,5 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    exitWithoutLibraryTeardown(run(argc, argv));
+    return run(argc, argv);
 }
