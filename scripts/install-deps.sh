@@ -7,9 +7,9 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6svg6
-    libsndfile1-dev
+    libsndfile1-dev libasound2-dev libpulse-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    pulseaudio pulseaudio-utils multimon-ng
+    pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     xvfb xauth xdotool
     desktop-file-utils appstream groff-base
 )

@@ -5,8 +5,8 @@
 #include "ProcessExit.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
-#include "QtWaveOut.h"
 #include "TickCounter.h"
+#include "WaveOutChoice.h"
 #include "frmTone.h"
 #include "modTone.h"
 
@@ -24,11 +24,11 @@ int run(int argc, char* argv[])
     QApplication::setWindowIcon(appIcon());
 
     modTone module;
-    QtWaveOut device;
+    const std::unique_ptr<WaveOut> device = makeWaveOut();
     SteadyTickCounter ticks;
     QtMessageBoxes messages;
     QtEventPump events;
-    PlaybackCycle cycle(module, device, ticks, messages, events);
+    PlaybackCycle cycle(module, *device, ticks, messages, events);
 
     const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
     if (!window)

@@ -1,0 +1,35 @@
+#include "SoundServerProbe.h"
+
+#include <pulse/context.h>
+#include <pulse/mainloop.h>
+
+// A plain (not threaded) mainloop run on the caller's thread, with no callbacks: nothing can
+// run after the probe returns, and every poll is bounded by what is left of the deadline.
+bool soundServerAnswers(std::chrono::milliseconds deadline)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + deadline;
+    pa_mainloop* loop = pa_mainloop_new();
+    if (!loop)
+        return false;
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Quorvel");
+    bool answered = false;
+    if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context);
+            answered = state == PA_CONTEXT_READY;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::microseconds>(end - Clock::now());
+            if (answered || !PA_CONTEXT_IS_GOOD(state) || left.count() <= 0)
+                break;
+            if (pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
+                pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
+                break;
+        }
+        pa_context_disconnect(context);
+    }
+    if (context)
+        pa_context_unref(context);
+    pa_mainloop_free(loop);
+    return answered;
+}

@@ -1,0 +1,19 @@
+#include "WaveOutChoice.h"
+
+#include "AlsaWaveOut.h"
+#include "QtWaveOut.h"
+#include "SoundServerProbe.h"
+
+#include <cstdlib>
+
+std::unique_ptr<WaveOut> makeWaveOut(const std::function<bool()>& serverAnswers)
+{
+    const bool server = serverAnswers ? serverAnswers() : soundServerAnswers(kSoundServerDeadline);
+    if (server)
+        return std::make_unique<QtWaveOut>();
+    // No server answered. An ALSA configuration may still route "default" through the pulse
+    // plugin, whose libpulse would then try to start a server of its own (autospawn); point
+    // that at a program that only fails, so that the open fails fast instead.
+    setenv("PULSE_BINARY", "/bin/false", 1);
+    return std::make_unique<AlsaWaveOut>();
+}
