@@ -120,8 +120,17 @@ std::vector<OutputDevice> listOutputs()
     return outputs;
 }
 
+// libasound's own messages go to stderr, where they would stand beside the numbered
+// reports in other words; the reports carry the codes.
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+} // namespace
+
 AlsaWaveOut::AlsaWaveOut(std::chrono::milliseconds deadline) : m_deadline(deadline)
 {
+    snd_lib_error_set_handler(ignoreAlsaMessage);
 }
 
 // Each stream's destructor drops its play and closes its PCM within the deadline.
