@@ -13,8 +13,8 @@ class AlsaStream;
 // "default". Each open starts one writer thread that owns the PCM (see AlsaStream).
 //
 // Result codes (WaveResult), the same numbers the other backends report:
-//   open (report 1):  2 no PCM of that name or no card behind it; 4 the device is busy;
-//                     6 the sound server behind a pulse-type PCM is not there;
+//   open (report 1):  2 no PCM of that name; 4 the device is busy; 6 the card or the
+//                     sound server that the name points at is not there;
 //                     7 out of memory; 32 not 16-bit mono at this rate (a "hw:" name
 //                     without conversion, or a bad format record); 258 the open did not
 //                     return within the deadline; 1 any other failure.
