@@ -6,10 +6,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6svg6
-    libsndfile1-dev libasound2-dev libpulse-dev
+    qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev libasound2-dev
+    libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
+    pipewire wireplumber pipewire-pulse dbus
     xvfb xauth xdotool
     desktop-file-utils appstream groff-base
 )

@@ -1,7 +1,7 @@
 #include "WaveOutChoice.h"
 
 #include "AlsaWaveOut.h"
-#include "QtWaveOut.h"
+#include "PulseWaveOut.h"
 #include "SoundServerProbe.h"
 
 #include <cstdlib>
@@ -10,7 +10,7 @@ std::unique_ptr<WaveOut> makeWaveOut(const std::function<bool()>& serverAnswers)
 {
     const bool server = serverAnswers ? serverAnswers() : soundServerAnswers(kSoundServerDeadline);
     if (server)
-        return std::make_unique<QtWaveOut>();
+        return std::make_unique<PulseWaveOut>();
     // No server answered. An ALSA configuration may still route "default" through the pulse
     // plugin, whose libpulse would then try to start a server of its own (autospawn); point
     // that at a program that only fails, so that the open fails fast instead.

@@ -1,4 +1,3 @@
-#include "ProcessExit.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
@@ -30,5 +29,5 @@ int main(int argc, char* argv[])
     // A closed pipe on standard output is reported as a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
-    exitWithoutLibraryTeardown(run(argc, argv));
+    return run(argc, argv);
 }

@@ -2,7 +2,6 @@
 
 #include "AppIcon.h"
 #include "PlaybackCycle.h"
-#include "ProcessExit.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
 #include "TickCounter.h"
@@ -40,5 +39,5 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    exitWithoutLibraryTeardown(run(argc, argv));
+    return run(argc, argv);
 }
