@@ -139,8 +139,11 @@ long drainToEnd(Shared& s, snd_pcm_t* pcm, std::uint32_t rate, PlayEnd& end)
             end = PlayEnd::Stopped;
             return 0;
         }
+        // Any state but running (an underrun that the pulse plugin reports once the server has
+        // played everything, say) leaves the rest to the drain: the delay no longer moves.
         snd_pcm_sframes_t delay = 0;
-        if (snd_pcm_delay(pcm, &delay) < 0 || delay <= tailFrames)
+        if (snd_pcm_state(pcm) != SND_PCM_STATE_RUNNING || snd_pcm_delay(pcm, &delay) < 0 ||
+            delay <= tailFrames)
             break;
         const long sleepMs = (delay - tailFrames) * 1000 / long(rate);
         sleepOnDevice(s, nullptr, int(std::clamp(sleepMs, 1L, long(kLongestSleepMs))));
