@@ -120,9 +120,13 @@ long feed(Shared& s, snd_pcm_t* pcm, PlayEnd& end)
             written += static_cast<snd_pcm_uframes_t>(n);
         else if (n == 0 || n == -EAGAIN)
             sleepOnDevice(s, pcm, kLongestSleepMs);
-        else if ((n == -EPIPE || n == -ESTRPIPE) && snd_pcm_recover(pcm, int(n), 1) >= 0)
-            continue; // an underrun on a busy machine: a gap, not a failure
-        else
+        else if (n == -EPIPE || n == -ESTRPIPE) {
+            // An underrun on a busy machine is a gap, not a failure; a device that cannot
+            // be prepared again says why.
+            const int recovered = snd_pcm_recover(pcm, int(n), 1);
+            if (recovered < 0)
+                return recovered;
+        } else
             return long(n);
     }
 }

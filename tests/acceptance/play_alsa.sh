@@ -6,7 +6,7 @@
 #   3. the default output is the pulse plugin, aimed at a private server that the programs'
 #      own probe cannot see: the recorded monitor decodes;
 #   4. a stop 2 s into a 4 s tone drops the sound at once (recorded: well under 4 s);
-#   5. the server killed mid-play: report 3 and exit status 1, within seconds.
+#   5. the server killed mid-play: report 3 with code 6 (gone) and exit status 1, within seconds.
 set -euo pipefail
 render=$1
 alsa_test=$2
@@ -96,4 +96,4 @@ fi
 wait "$player" || status=$?
 player=""
 echo "   exit status $status: $(cat "$dir/killed.out")"
-((status == 1)) && grep -q '3\. waveOutWrite failed - ' "$dir/killed.out"
+((status == 1)) && grep -q '3\. waveOutWrite failed -  6' "$dir/killed.out"
