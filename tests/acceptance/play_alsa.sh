@@ -6,7 +6,8 @@
 #   3. the default output is the pulse plugin, aimed at a private server that the programs'
 #      own probe cannot see: the recorded monitor decodes;
 #   4. a stop 2 s into a 4 s tone drops the sound at once (recorded: well under 4 s);
-#   5. the server killed mid-play: report 3 with code 6 (gone) and exit status 1, within seconds.
+#   5. the server killed mid-play: report 3 with code 6 (gone) and exit status 1, within seconds;
+#   6. a default through the pulse plugin where no server runs starts none (autospawn).
 set -euo pipefail
 render=$1
 alsa_test=$2
@@ -97,3 +98,30 @@ wait "$player" || status=$?
 player=""
 echo "   exit status $status: $(cat "$dir/killed.out")"
 ((status == 1)) && grep -q '3\. waveOutWrite failed -  6' "$dir/killed.out"
+
+echo "6. no server, and a default that goes through the pulse plugin, for a user whose libpulse"
+echo "   may start servers (autospawn): none is started"
+if [[ $(id -u) -ne 0 ]] || ! command -v setpriv >/dev/null; then
+    echo "   skipped: needs root to run as nobody"
+    exit 0
+fi
+user=$dir/nobody
+mkdir -p "$user/home" "$user/run"
+printf 'autospawn = yes\n' >"$user/client.conf"
+alsa_config spawn "type pulse" >/dev/null
+chown -R 65534:65534 "$user"
+chmod 700 "$user/run"
+chmod 755 "$dir"
+status=0
+setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH=/usr/bin:/bin \
+    HOME="$user/home" XDG_RUNTIME_DIR="$user/run" PULSE_CLIENTCONFIG="$user/client.conf" \
+    ALSA_CONFIG_PATH="$dir/spawn.conf" "$render" --play -- 1 >/dev/null 2>&1 || status=$?
+sleep 1
+spawned=$(pgrep -u 65534 -x pulseaudio || true)
+if [[ -n "$spawned" ]]; then
+    kill $spawned
+    echo "a sound server was started: $spawned" >&2
+    exit 1
+fi
+echo "   exit status $status, no server started"
+((status == 1))
