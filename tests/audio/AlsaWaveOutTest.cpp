@@ -38,6 +38,7 @@ protected:
         // A play for the person running the audio script: it sets up its own configuration.
         if (std::getenv("QUORVEL_ALSA_AUDIBLE"))
             return;
+        fs::remove_all(dir()); // what a crashed run with this process id left
         fs::create_directories(dir());
         const std::string d = dir().string();
         std::ofstream(dir() / "alsa.conf")
@@ -62,7 +63,11 @@ protected:
             ::close(silent);
         fs::remove_all(dir());
     }
-    static fs::path dir() { return fs::temp_directory_path() / "quorvel-alsa-test"; }
+    // One per process: ctest runs the cases side by side.
+    static fs::path dir()
+    {
+        return fs::temp_directory_path() / ("quorvel-alsa-test-" + std::to_string(getpid()));
+    }
     static bool hasSoundCard()
     {
         int card = -1;
