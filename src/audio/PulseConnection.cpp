@@ -187,10 +187,14 @@ bool PulseConnection::listLocked(Listing& listing)
 PulseConnection::Listing PulseConnection::list()
 {
     Listing listing;
-    if (!startLoop())
+    if (!startLoop()) {
+        listing.result = WaveResult::NoMemory;
         return listing;
+    }
     Lock lock(m_loop);
-    if (connectLocked() != WaveResult::NoError || !listLocked(listing))
-        return {};
-    return listing;
+    Listing none;
+    none.result = connectLocked();
+    if (none.result == WaveResult::NoError && !listLocked(listing))
+        none.result = WaveResult::TimedOut;
+    return none.result == WaveResult::NoError ? listing : none;
 }

@@ -44,7 +44,8 @@ public:
         std::vector<OutputDevice> sinks;
         std::uint32_t inputs = 0; // sources that are not the monitor of a sink
         std::string defaultSink;
-        int pending = 0; // listing requests not yet answered in full
+        int pending = 0;         // listing requests not yet answered in full
+        std::int32_t result = 0; // 0, or why there is nothing: a WaveResult code
     };
 
     PulseConnection() = default;
@@ -62,7 +63,8 @@ public:
     std::int32_t connectLocked();
     // Waits until done() holds or the limit has passed; returns done().
     bool waitLocked(const std::function<bool()>& done, std::chrono::milliseconds limit);
-    // Lists sinks and sources; empty when no server answers in time.
+    // Lists sinks and sources; empty, with the reason in result, when no server answers in
+    // time.
     Listing list();
 
 private:

@@ -5,22 +5,21 @@
 
 // A plain (not threaded) mainloop run on the caller's thread, with no callbacks: nothing can
 // run after the probe returns, and every poll is bounded by what is left of the deadline.
-bool soundServerAnswers(std::chrono::milliseconds deadline)
+SoundServer probeSoundServer(std::chrono::milliseconds deadline)
 {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point end = Clock::now() + deadline;
     pa_mainloop* loop = pa_mainloop_new();
     if (!loop)
-        return false;
+        return SoundServer::Absent;
     pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Quorvel");
-    bool answered = false;
+    pa_context_state_t state = PA_CONTEXT_FAILED;
     if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
         for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context);
-            answered = state == PA_CONTEXT_READY;
+            state = pa_context_get_state(context);
             const auto left =
                 std::chrono::duration_cast<std::chrono::microseconds>(end - Clock::now());
-            if (answered || !PA_CONTEXT_IS_GOOD(state) || left.count() <= 0)
+            if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state) || left.count() <= 0)
                 break;
             if (pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
                 pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
@@ -31,5 +30,10 @@ bool soundServerAnswers(std::chrono::milliseconds deadline)
     if (context)
         pa_context_unref(context);
     pa_mainloop_free(loop);
-    return answered;
+    if (state == PA_CONTEXT_READY)
+        return SoundServer::Answers;
+    // The socket took the connection (authorizing or naming): a server is there.
+    return state == PA_CONTEXT_AUTHORIZING || state == PA_CONTEXT_SETTING_NAME
+               ? SoundServer::Silent
+               : SoundServer::Absent;
 }

@@ -2,7 +2,13 @@
 
 #include <chrono>
 
-// True when a PulseAudio server (or PipeWire's PulseAudio service) takes a client within the
-// deadline. Never starts a server: a machine without one stays without one. A server that
-// accepts the connection and then stays silent, or is frozen, counts as absent.
-bool soundServerAnswers(std::chrono::milliseconds deadline);
+// What a PulseAudio server (or PipeWire's PulseAudio service) says to a new client.
+enum class SoundServer {
+    Answers, // took the client within the deadline
+    Silent,  // took the connection, then said nothing in time: there, but stuck or frozen
+    Absent,  // nothing listens where libpulse looks
+};
+
+// Asks the server that libpulse would use. Never starts a server: a machine without one stays
+// without one.
+SoundServer probeSoundServer(std::chrono::milliseconds deadline);

@@ -6,12 +6,11 @@
 
 #include <cstdlib>
 
-std::unique_ptr<WaveOut> makeWaveOut(const std::function<bool()>& serverAnswers)
+std::unique_ptr<WaveOut> makeWaveOut()
 {
-    const bool server = serverAnswers ? serverAnswers() : soundServerAnswers(kSoundServerDeadline);
-    if (server)
+    if (probeSoundServer(kSoundServerDeadline) != SoundServer::Absent)
         return std::make_unique<PulseWaveOut>();
-    // No server answered. An ALSA configuration may still route "default" through the pulse
+    // No server is there. An ALSA configuration may still route "default" through the pulse
     // plugin, whose libpulse would then try to start a server of its own (autospawn); point
     // that at a program that only fails, so that the open fails fast instead.
     setenv("PULSE_BINARY", "/bin/false", 1);
