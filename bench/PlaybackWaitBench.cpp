@@ -4,9 +4,14 @@
 // from a timer after 5 s, as a device thread would set it: the wait alone.
 // BM_PlayOnDefaultOutput: a real 5 s play through libpulse on the default sink (run it against a
 // private null sink: see tests/acceptance/private-pulse.sh); skipped without PULSE_SERVER.
-// Both count the whole process's user + system time, the sound server's client threads
-// included.
+// BM_PlayOnAlsa: the same play through ALSA (run-wait-bench.sh aims its default at the
+// private sink with the pulse plugin); skipped without ALSA_CONFIG_PATH.
+// All three count the whole process's user + system time, the sound server's client threads
+// and the ALSA writer thread included.
+// BM_StopOnAlsa: a 5 s play through ALSA stopped after 1 s; stop_ms is the time from the stop
+// request to the end of the cycle, the PCM dropped and closed.
 
+#include "AlsaWaveOut.h"
 #include "DtmfTable.h"
 #include "PlaybackCycle.h"
 #include "PulseWaveOut.h"
@@ -110,6 +115,52 @@ void BM_PlayOnDefaultOutput(benchmark::State& state)
     runCycles(state, device);
 }
 BENCHMARK(BM_PlayOnDefaultOutput)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+void BM_PlayOnAlsa(benchmark::State& state)
+{
+    if (!std::getenv("ALSA_CONFIG_PATH")) {
+        state.SkipWithError("ALSA_CONFIG_PATH is not set: run through run-wait-bench.sh");
+        return;
+    }
+    AlsaWaveOut device;
+    runCycles(state, device);
+}
+BENCHMARK(BM_PlayOnAlsa)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+void BM_StopOnAlsa(benchmark::State& state)
+{
+    if (!std::getenv("ALSA_CONFIG_PATH")) {
+        state.SkipWithError("ALSA_CONFIG_PATH is not set: run through run-wait-bench.sh");
+        return;
+    }
+    modTone m;
+    LoadDtmfTable(m.Tones);
+    m.ToneDuration = 5.0;
+    ComputeTimings(m);
+    AlsaWaveOut device;
+    SteadyTickCounter ticks;
+    StderrMessages messages;
+    QtEventPump events;
+    PlaybackCycle cycle(m, device, ticks, messages, events);
+    double stopMs = 0;
+    for (auto _ : state) {
+        std::chrono::steady_clock::time_point asked;
+        QTimer::singleShot(1000, Qt::PreciseTimer, [&] {
+            asked = std::chrono::steady_clock::now();
+            cycle.requestStop();
+        });
+        cycle.SuonaSequenza("1");
+        stopMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked)
+                .count();
+        if (cycle.lastResult() != PlaybackCycle::Result::Stopped) {
+            state.SkipWithError("the play was not stopped");
+            return;
+        }
+    }
+    state.counters["stop_ms"] = stopMs / double(state.iterations());
+}
+BENCHMARK(BM_StopOnAlsa)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 } // namespace
 

@@ -6,11 +6,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev
+    qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev libasound2-dev
     fonts-liberation2
     libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    pulseaudio pulseaudio-utils multimon-ng
+    pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     pipewire wireplumber pipewire-pulse dbus
     xvfb xauth xdotool xclip python3
     desktop-file-utils appstream groff-base

@@ -1,8 +1,8 @@
-#include "PulseWaveOut.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
 #include "TickCounter.h"
+#include "WaveOutChoice.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -14,11 +14,11 @@ namespace
 int run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    PulseWaveOut device;
+    const std::unique_ptr<WaveOut> device = makeWaveOut();
     SteadyTickCounter ticks;
     StderrMessages messages(std::cerr);
     QtEventPump events;
-    const PlayServices play{device, ticks, messages, events};
+    const PlayServices play{*device, ticks, messages, events};
     return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
 }
 

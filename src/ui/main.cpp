@@ -2,11 +2,11 @@
 
 #include "AppIcon.h"
 #include "PlaybackCycle.h"
-#include "PulseWaveOut.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
 #include "TerminationSignals.h"
 #include "TickCounter.h"
+#include "WaveOutChoice.h"
 #include "frmTone.h"
 #include "modTone.h"
 
@@ -28,11 +28,11 @@ int run(int argc, char* argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     modTone module;
-    PulseWaveOut device;
+    const std::unique_ptr<WaveOut> device = makeWaveOut();
     SteadyTickCounter ticks;
     QtMessageBoxes messages;
     QtEventPump events;
-    PlaybackCycle cycle(module, device, ticks, messages, events);
+    PlaybackCycle cycle(module, *device, ticks, messages, events);
 
     const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
     if (!window)

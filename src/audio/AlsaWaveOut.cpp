@@ -1,0 +1,261 @@
+#include "AlsaWaveOut.h"
+
+#include "AlsaStream.h"
+
+#include <alsa/asoundlib.h>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace
+{
+
+const char* const kDefaultPcm = "default";
+
+// Runs a libasound query on a thread of its own and waits for it up to the deadline: reading
+// ALSA's configuration runs its hooks, and the pulse hook asks the sound server, which may
+// be frozen. A late query finishes alone and its answer is dropped.
+template <typename T, typename Query>
+T queryWithin(std::chrono::milliseconds deadline, T fallback, Query query)
+{
+    struct Box {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<T> value;
+    };
+    auto box = std::make_shared<Box>();
+    try {
+        std::thread([box, query] {
+            T value = query();
+            const std::lock_guard lock(box->mutex);
+            box->value = std::move(value);
+            box->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return fallback;
+    }
+    std::unique_lock lock(box->mutex);
+    if (!box->done.wait_for(lock, deadline, [&] { return box->value.has_value(); }))
+        return fallback;
+    return std::move(*box->value);
+}
+
+struct CardCounts {
+    std::uint32_t playback = 0;
+    std::uint32_t capture = 0;
+};
+
+// The PCM devices of every sound card, by direction.
+CardCounts countCardDevices()
+{
+    CardCounts counts;
+    snd_pcm_info_t* info = nullptr;
+    if (snd_pcm_info_malloc(&info) < 0)
+        return counts;
+    int card = -1;
+    while (snd_card_next(&card) == 0 && card >= 0) {
+        snd_ctl_t* ctl = nullptr;
+        if (snd_ctl_open(&ctl, ("hw:" + std::to_string(card)).c_str(), SND_CTL_NONBLOCK) < 0)
+            continue;
+        int device = -1;
+        while (snd_ctl_pcm_next_device(ctl, &device) == 0 && device >= 0) {
+            snd_pcm_info_set_device(info, static_cast<unsigned>(device));
+            snd_pcm_info_set_subdevice(info, 0);
+            snd_pcm_info_set_stream(info, SND_PCM_STREAM_PLAYBACK);
+            counts.playback += snd_ctl_pcm_info(ctl, info) == 0 ? 1 : 0;
+            snd_pcm_info_set_stream(info, SND_PCM_STREAM_CAPTURE);
+            counts.capture += snd_ctl_pcm_info(ctl, info) == 0 ? 1 : 0;
+        }
+        snd_ctl_close(ctl);
+    }
+    snd_pcm_info_free(info);
+    return counts;
+}
+
+// True when the PCM opens for playback at the program's own format.
+bool opensForPlayback(const std::string& name)
+{
+    snd_pcm_t* pcm = nullptr;
+    if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
+        return false;
+    const bool usable = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE,
+                                           SND_PCM_ACCESS_RW_INTERLEAVED, 1, 22050, 1, 500000) == 0;
+    snd_pcm_close(pcm);
+    return usable;
+}
+
+std::string hintText(void* hint, const char* id)
+{
+    char* text = snd_device_name_get_hint(hint, id);
+    if (!text)
+        return {};
+    std::string result(text);
+    free(text);
+    return result;
+}
+
+// ALSA's PCM hints that can play, "default" first and marked.
+std::vector<OutputDevice> listOutputs()
+{
+    std::vector<OutputDevice> outputs{{kDefaultPcm, "ALSA's default output", true}};
+    void** hints = nullptr;
+    if (snd_device_name_hint(-1, "pcm", &hints) < 0)
+        return outputs;
+    for (void** hint = hints; *hint; ++hint) {
+        const std::string name = hintText(*hint, "NAME");
+        const std::string direction = hintText(*hint, "IOID"); // empty: both ways
+        if (name.empty() || direction == "Input")
+            continue;
+        std::string description = hintText(*hint, "DESC");
+        for (char& c : description)
+            c = (c == '\n' || c == '\t') ? ' ' : c; // one line per output
+        if (name == kDefaultPcm)
+            outputs.front().description = description;
+        else
+            outputs.push_back({name, description, false});
+    }
+    snd_device_name_free_hint(hints);
+    return outputs;
+}
+
+// libasound's own messages go to stderr, where they would stand beside the numbered
+// reports in other words; the reports carry the codes.
+void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+} // namespace
+
+AlsaWaveOut::AlsaWaveOut(std::chrono::milliseconds deadline) : m_deadline(deadline)
+{
+    snd_lib_error_set_handler(ignoreAlsaMessage);
+}
+
+// Each stream's destructor drops its play and closes its PCM within the deadline.
+AlsaWaveOut::~AlsaWaveOut() = default;
+
+std::string AlsaWaveOut::pcmName() const
+{
+    return outputDevice().empty() ? std::string(kDefaultPcm) : outputDevice();
+}
+
+std::vector<OutputDevice> AlsaWaveOut::outputDevices()
+{
+    return queryWithin(m_deadline, std::vector<OutputDevice>{}, listOutputs);
+}
+
+std::uint32_t AlsaWaveOut::inputDeviceCount()
+{
+    return queryWithin(m_deadline, std::uint32_t{0}, [] { return countCardDevices().capture; });
+}
+
+std::uint32_t AlsaWaveOut::outputDeviceCount()
+{
+    return queryWithin(m_deadline, std::uint32_t{0}, [name = pcmName()] {
+        const std::uint32_t onCards = countCardDevices().playback;
+        if (onCards != 0)
+            return onCards;
+        return opensForPlayback(name) ? std::uint32_t{1} : std::uint32_t{0};
+    });
+}
+
+std::int32_t AlsaWaveOut::open(WaveHandle& handle, const WaveFormat& format)
+{
+    if (format.wFormatTag != 1 || format.nChannels != 1 || format.wBitsPerSample != 16 ||
+        format.nBlockAlign != 2 || format.nSamplesPerSec == 0 ||
+        format.nSamplesPerSec > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
+        return WaveResult::BadFormat;
+    std::unique_ptr<AlsaStream> stream;
+    const std::int32_t result =
+        AlsaStream::open(pcmName(), format.nSamplesPerSec, m_deadline, stream);
+    if (result != WaveResult::NoError)
+        return result;
+    do {
+        ++m_lastHandle;
+    } while (m_lastHandle == 0 || m_opens.count(m_lastHandle) != 0);
+    m_opens[m_lastHandle].stream = std::move(stream);
+    handle = m_lastHandle;
+    return WaveResult::NoError;
+}
+
+std::int32_t AlsaWaveOut::prepareHeader(WaveHandle handle, WaveHeader& header)
+{
+    Open* open = find(handle);
+    if (!open)
+        return WaveResult::InvalidHandle;
+    if (!header.lpData || header.dwBufferLength == 0 || header.dwBufferLength % 2 != 0)
+        return WaveResult::InvalidParam;
+    if (open->queued && open->header && (open->header->dwFlags.load() & WHDR_DONE) == 0)
+        return WaveResult::StillPlaying;
+    open->header = &header;
+    open->queued = false;
+    header.dwFlags.fetch_and(~WHDR_DONE);
+    header.dwFlags.fetch_or(WHDR_PREPARED);
+    return WaveResult::NoError;
+}
+
+std::int32_t AlsaWaveOut::write(WaveHandle handle, WaveHeader& header)
+{
+    Open* open = find(handle);
+    if (!open)
+        return WaveResult::InvalidHandle;
+    if (open->header != &header || (header.dwFlags.load() & WHDR_PREPARED) == 0)
+        return WaveResult::Unprepared;
+    if (open->queued && (header.dwFlags.load() & WHDR_DONE) == 0)
+        return WaveResult::StillPlaying;
+    header.dwFlags.fetch_and(~WHDR_DONE);
+    const std::int32_t result = open->stream->play(header, [this] { wakeUp(); });
+    open->queued = result == WaveResult::NoError;
+    return result;
+}
+
+std::int32_t AlsaWaveOut::unprepareHeader(WaveHandle handle, WaveHeader& header)
+{
+    Open* open = find(handle);
+    if (!open)
+        return WaveResult::InvalidHandle;
+    if (open->header != &header)
+        return WaveResult::Unprepared;
+    if (open->queued && (header.dwFlags.load() & WHDR_DONE) == 0)
+        return WaveResult::StillPlaying;
+    header.dwFlags.fetch_and(~WHDR_PREPARED);
+    open->header = nullptr;
+    open->queued = false;
+    return WaveResult::NoError;
+}
+
+std::int32_t AlsaWaveOut::close(WaveHandle handle)
+{
+    const auto it = m_opens.find(handle);
+    if (it == m_opens.end())
+        return WaveResult::InvalidHandle;
+    const Open& open = it->second;
+    if (open.queued && open.header && (open.header->dwFlags.load() & WHDR_DONE) == 0)
+        return WaveResult::StillPlaying;
+    m_opens.erase(it); // the stream closes its PCM on the writer thread
+    return WaveResult::NoError;
+}
+
+std::int32_t AlsaWaveOut::reset(WaveHandle handle)
+{
+    Open* open = find(handle);
+    if (!open)
+        return WaveResult::InvalidHandle;
+    open->stream->stop(); // snd_pcm_drop on the writer; marks the header done
+    open->queued = false;
+    return WaveResult::NoError;
+}
+
+std::int32_t AlsaWaveOut::deviceError(WaveHandle handle)
+{
+    Open* open = find(handle);
+    return open ? open->stream->error() : WaveResult::InvalidHandle;
+}
+
+AlsaWaveOut::Open* AlsaWaveOut::find(WaveHandle handle)
+{
+    const auto it = m_opens.find(handle);
+    return it == m_opens.end() ? nullptr : &it->second;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "WaveOut.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+
+class AlsaStream;
+
+// Plays on ALSA (libasound), for machines without a sound server. The output is
+// outputDevice() when set, an ALSA PCM name such as "plughw:CARD=Device,DEV=0", else
+// "default". Each open starts one writer thread that owns the PCM (see AlsaStream).
+//
+// Result codes (WaveResult), the same numbers the other backends report:
+//   open (report 1):  2 no PCM of that name; 4 the device is busy; 6 the card or the
+//                     sound server that the name points at is not there;
+//                     7 out of memory; 32 not 16-bit mono at this rate (a "hw:" name
+//                     without conversion, or a bad format record); 258 the open did not
+//                     return within the deadline; 1 any other failure.
+//   deviceError (report 3): 6 the card or the server went away mid-play; 1 any other
+//                     failure of a write or of the drain.
+//   the header steps: 5 no such handle; 11 a header without data; 33 still playing;
+//                     34 not prepared.
+//
+// Device counts for CheckSoundCard. ALSA always lists virtual outputs (null, pulse, jack…)
+// even where nothing can sound, so listing alone cannot tell a machine without sound. So:
+//   input:  the capture devices of the sound cards;
+//   output: the playback devices of the sound cards; with no card, 1 when the output that
+//           open() would use actually opens for playback, else 0.
+// A machine with neither card nor sound server thus counts 0 and 0 (its "default" names a
+// card that is missing), while a configuration whose default is a pulse or file plugin
+// that works counts one output and plays.
+class AlsaWaveOut : public WaveOut
+{
+public:
+    // deadline bounds every wait on the device: an open, a count, a stop, a close.
+    explicit AlsaWaveOut(std::chrono::milliseconds deadline = std::chrono::milliseconds(3000));
+    ~AlsaWaveOut() override;
+
+    std::vector<OutputDevice> outputDevices() override;
+    std::uint32_t inputDeviceCount() override;
+    std::uint32_t outputDeviceCount() override;
+    std::int32_t open(WaveHandle& handle, const WaveFormat& format) override;
+    std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t write(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t unprepareHeader(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t close(WaveHandle handle) override;
+    std::int32_t reset(WaveHandle handle) override;
+    std::int32_t deviceError(WaveHandle handle) override;
+
+private:
+    struct Open {
+        std::unique_ptr<AlsaStream> stream;
+        WaveHeader* header = nullptr; // prepared on this handle
+        bool queued = false;
+    };
+
+    Open* find(WaveHandle handle);
+    std::string pcmName() const;
+
+    std::chrono::milliseconds m_deadline;
+    std::map<WaveHandle, Open> m_opens;
+    WaveHandle m_lastHandle = 0;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "WaveOut.h"
+
+#include <chrono>
+#include <memory>
+
+// How long the start-up waits for a sound server: a local one answers in milliseconds.
+inline constexpr std::chrono::milliseconds kSoundServerDeadline{1500};
+
+// The sound output of both programs: ALSA's default device (or the one set later) when no
+// PulseAudio or PipeWire server is there, the sound server's own client library otherwise.
+// A server that takes the connection but does not answer in time is there: it is the one
+// that holds the sound card, so the libpulse backend gives its numbered report for it.
+std::unique_ptr<WaveOut> makeWaveOut();
