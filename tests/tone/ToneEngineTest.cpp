@@ -1,3 +1,4 @@
+#include "CallFraming.h"
 #include "DtmfModule.h"
 #include "DtmfTable.h"
 #include "ReferenceRenderer.h"
@@ -137,4 +138,96 @@ TEST(Synthesis, TermsNearARoundingBoundaryFallBackToStdSin)
         synthesizeRun(&sample, 1, 1, step, 0, 16000);
         EXPECT_EQ(sample, referenceTerm(16000, 1, step)) << half;
     }
+}
+
+// Where every run of silence of a framed "12 3" (70 ms tones, 60 ms pauses, 300 ms blanks)
+// starts and ends, by sample index from 1; each is bounded by sound on both sides.
+TEST(CallFraming, SilencesStartAndEndOnTheirSamples)
+{
+    using Runs = std::vector<std::pair<std::int32_t, std::int32_t>>;
+    // The window's silences: the pause between 1 and 2, the blank; 12575 samples in all.
+    const Runs plain = {{1546, 2869}, {4415, 11030}};
+    const auto shifted = [](Runs runs, std::int32_t by) {
+        for (auto& [first, last] : runs)
+            first += by, last += by;
+        return runs;
+    };
+    const auto join = [](Runs a, const Runs& b) {
+        return a.insert(a.end(), b.begin(), b.end()), a;
+    };
+    // First tones of 100 ms: 2206 samples each, for 1 and for 3, 661 more than 1545.
+    const Runs longFirst = {{2207, 3530}, {5076, 11691}};
+    const struct {
+        CallFraming framing;
+        Runs silences;
+        std::int32_t total;
+    } table[] = {
+        {{}, plain, 12575},
+        // 200 ms before (4410 samples), 100 ms after (2205).
+        {{.leadInMs = 200, .tailMs = 100},
+         join(join({{1, 4410}}, shifted(plain, 4410)), {{16986, 19190}}),
+         19190},
+        {{.firstToneMs = 100}, longFirst, 13897},
+        {{.firstToneMs = 0}, {{2, 1325}, {2871, 9486}}, 9487}, // first tones of one sample
+        // 10 ms is 220.5 samples: 220. Twice, 600 ms (13230) apart, no tail.
+        {{.leadInMs = 10, .calls = 2, .callGapMs = 600},
+         join(join({{1, 220}}, shifted(plain, 220)), join({{12796, 26025}}, shifted(plain, 26025))),
+         38600},
+        {{.tailMs = 250, .firstToneMs = 100, .calls = 3, .callGapMs = 0, .levelDb = -6},
+         join(join(longFirst, shifted(longFirst, 13897)),
+              join(shifted(longFirst, 2 * 13897), {{41692, 47203}})),
+         47203},
+    };
+    const modTone window = [] {
+        modTone m = dtmfModule(70, 60, 300);
+        renderSequence(m, "12 3", 0);
+        return m;
+    }();
+    for (const auto& row : table) {
+        modTone m = dtmfModule(70, 60, 300);
+        m.Framing = row.framing;
+        renderSequence(m, "12 3", 0);
+        const auto s = m.SampleBuffer.samples();
+        ASSERT_EQ(s.size(), std::size_t(row.total)) << row.total;
+        std::int32_t soundFrom = 1; // checks that the samples between two silences sound
+        for (const auto& [first, last] : row.silences) {
+            EXPECT_TRUE(std::ranges::all_of(s.subspan(first - 1, last - first + 1),
+                                            [](std::int16_t v) { return v == 0; }))
+                << row.total << ": " << first << '-' << last;
+            if (first > soundFrom) {
+                EXPECT_NE(s[soundFrom - 1], 0) << row.total << ": " << soundFrom;
+                EXPECT_NE(s[first - 2], 0) << row.total << ": " << first - 1;
+            }
+            soundFrom = last + 1;
+        }
+        const FramedLayout layout = planFraming(m, "12 3");
+        for (std::int32_t k = 0; k < layout.calls && !row.framing.firstToneMs; ++k)
+            EXPECT_TRUE(std::ranges::equal(s.subspan(layout.callStart(k) - 1, 12575),
+                                           window.SampleBuffer.samples()))
+                << row.total << ": call " << k; // each call is the window's
+    }
+}
+
+TEST(CallFraming, FirstToneLevelAndLengthLimit)
+{
+    // A first tone as long as the others, and 0 dB, change no sample.
+    modTone m = dtmfModule(70, 60, 300);
+    m.Framing = {.firstToneMs = 70, .levelDb = 0};
+    renderSequence(m, "12 3", 0);
+    EXPECT_TRUE(std::ranges::equal(m.SampleBuffer.samples(), referenceRender(m, "12 3", 0)));
+    // -20 dB is a gain of 0.1: halves go to the even neighbour.
+    std::vector<std::int16_t> samples = {5, 15, 25, -5, 8561, -29199, 32767};
+    applyLevel(samples, -20);
+    EXPECT_THAT(samples, testing::ElementsAre(0, 2, 2, 0, 856, -2920, 3277));
+    // Refused before anything is allocated: more than 2^30 - 1 samples, or a gain above 0 dB.
+    m.Framing = {.calls = 100000};
+    EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
+    m.Framing = {.leadInMs = (1073741823.0 - 12575) / 22.05}; // just fits
+    EXPECT_EQ(planFraming(m, "12 3").total(), 1073741823);
+    m.SampleBuffer.reallocate(1);
+    m.Framing.leadInMs += 1 / 22.05;
+    EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
+    EXPECT_EQ(m.SampleBuffer.size(), 1); // nothing was allocated
+    m.Framing = {.levelDb = 0.5};
+    EXPECT_THROW(prepareBuffer(m, "12 3"), InvalidArgumentError);
 }
