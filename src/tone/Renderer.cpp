@@ -7,10 +7,15 @@
 
 #include <algorithm>
 
+std::int32_t samplesNeeded(const modTone& m, std::string_view sequence)
+{
+    return m.Framing.isOff() ? bufferLength(m, countSegments(sequence))
+                             : planFraming(m, sequence).total();
+}
+
 std::int32_t prepareBuffer(modTone& m, std::string_view sequence)
 {
-    const std::int32_t n = m.Framing.isOff() ? bufferLength(m, countSegments(sequence))
-                                             : planFraming(m, sequence).total();
+    const std::int32_t n = samplesNeeded(m, sequence);
     m.SampleBuffer.reallocate(n);
     return n;
 }
