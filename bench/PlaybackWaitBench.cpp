@@ -9,8 +9,8 @@
 
 #include "DtmfTable.h"
 #include "PlaybackCycle.h"
+#include "PulseWaveOut.h"
 #include "QtEventPump.h"
-#include "QtWaveOut.h"
 #include "StderrMessages.h"
 #include "TickCounter.h"
 #include "Timings.h"
@@ -106,7 +106,7 @@ void BM_PlayOnDefaultOutput(benchmark::State& state)
         state.SkipWithError("PULSE_SERVER is not set: start a private server first");
         return;
     }
-    QtWaveOut device;
+    PulseWaveOut device;
     runCycles(state, device);
 }
 BENCHMARK(BM_PlayOnDefaultOutput)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();

@@ -6,11 +6,12 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6svg6
+    qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev
     libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng
-    xvfb xauth xdotool
+    pipewire wireplumber pipewire-pulse dbus
+    xvfb xauth xdotool xclip python3
     desktop-file-utils appstream groff-base
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.

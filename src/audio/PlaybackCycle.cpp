@@ -19,6 +19,9 @@ namespace
 const std::string kReportTitle = " SuonaSequenza";
 const std::string kQuorvelTitle = "Quorvel";
 
+// A sound mixer shows this many characters of the sequence as the stream's name.
+constexpr std::size_t kMediaNameLength = 24;
+
 // A lost wake-up can delay the end of a wait by at most this much.
 constexpr std::uint32_t kLongestSleepMs = 250;
 
@@ -78,6 +81,7 @@ void PlaybackCycle::SuonaSequenza(std::string sequence)
         m_format = WaveFormat{};
         m_format.nSamplesPerSec = static_cast<std::uint32_t>(roundToInt32(m_module.SampleRate));
         m_format.nAvgBytesPerSec = 2 * m_format.nSamplesPerSec;
+        m_device.setMediaName(sequence.substr(0, kMediaNameLength));
         m_module.Playing = true;
         opened = true;
         if (!openAndPrepare(n))

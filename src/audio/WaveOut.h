@@ -74,6 +74,10 @@ public:
     // The output that the next open() uses; empty for the system's default output.
     void setOutputDevice(std::string name) { m_outputDevice = std::move(name); }
     const std::string& outputDevice() const { return m_outputDevice; }
+    // What a sound mixer shows for the stream of the next open(): a few characters of the
+    // sequence, say.
+    void setMediaName(std::string name) { m_mediaName = std::move(name); }
+    const std::string& mediaName() const { return m_mediaName; }
 
     virtual std::uint32_t inputDeviceCount() = 0;
     virtual std::uint32_t outputDeviceCount() = 0;
@@ -107,4 +111,5 @@ protected:
 private:
     std::function<void()> m_wakeUp;
     std::string m_outputDevice;
+    std::string m_mediaName;
 };

@@ -1,7 +1,6 @@
 #include "PosixSignalWatch.h"
-#include "ProcessExit.h"
+#include "PulseWaveOut.h"
 #include "QtEventPump.h"
-#include "QtWaveOut.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
 #include "TickCounter.h"
@@ -16,7 +15,7 @@ namespace
 int run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QtWaveOut device;
+    PulseWaveOut device;
     SteadyTickCounter ticks;
     StderrMessages messages(std::cerr);
     QtEventPump events;
@@ -32,5 +31,5 @@ int main(int argc, char* argv[])
     // A closed pipe on standard output is reported as a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
-    exitWithoutLibraryTeardown(run(argc, argv));
+    return run(argc, argv);
 }

@@ -2,10 +2,9 @@
 
 #include "AppIcon.h"
 #include "PlaybackCycle.h"
-#include "ProcessExit.h"
+#include "PulseWaveOut.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
-#include "QtWaveOut.h"
 #include "TickCounter.h"
 #include "frmTone.h"
 #include "modTone.h"
@@ -24,7 +23,7 @@ int run(int argc, char* argv[])
     QApplication::setWindowIcon(appIcon());
 
     modTone module;
-    QtWaveOut device;
+    PulseWaveOut device;
     SteadyTickCounter ticks;
     QtMessageBoxes messages;
     QtEventPump events;
@@ -40,5 +39,5 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    exitWithoutLibraryTeardown(run(argc, argv));
+    return run(argc, argv);
 }

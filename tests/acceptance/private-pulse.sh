@@ -1,15 +1,24 @@
-# Sourced by the acceptance scripts: a private PulseAudio server with one null sink, in a
+# Sourced by the acceptance scripts: a private sound server with one null sink, in a
 # temporary directory, so that a test never plays on (or records from) the user's own sound.
+# QUORVEL_TEST_SERVER=pipewire runs PipeWire with its PulseAudio service (and WirePlumber)
+# inside dbus-run-session instead of PulseAudio.
 #
-#   private_pulse_start SINK   starts it; exports PULSE_SERVER, PULSE_RUNTIME_PATH,
-#                              XDG_RUNTIME_DIR and PULSE_COOKIE for every client started
-#                              afterwards; sets PRIVATE_PULSE_DIR and PRIVATE_PULSE_PID
+#   private_pulse_start SINK [RATE CHANNELS]
+#                              starts it (RATE and CHANNELS default to 22050 and 1; an
+#                              empty SINK gives a server with a source and no sink); exports
+#                              PULSE_SERVER, PULSE_RUNTIME_PATH, XDG_RUNTIME_DIR and
+#                              PULSE_COOKIE for every client started afterwards; sets
+#                              PRIVATE_PULSE_DIR and PRIVATE_PULSE_PID
+#   private_pulse_kill         kills the server (PulseAudio only), leaving its directory, so
+#                              that private_pulse_launch can start it again on the same socket
+#   private_pulse_launch SINK [RATE CHANNELS]   starts the server in the existing directory
 #   private_pulse_stop         stops the recorder and the server it started, by pid, and
 #                              removes the directory
 #   record_monitor_start SINK  records the sink's monitor to $PRIVATE_PULSE_RECORDING
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
 #
-# Start-up needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils).
+# Needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils), or pipewire,
+# wireplumber, pipewire-pulse and dbus.
 
 PRIVATE_PULSE_DIR=""
 PRIVATE_PULSE_PID=""
@@ -17,7 +26,6 @@ PRIVATE_PULSE_RECORDER=""
 PRIVATE_PULSE_RECORDING=""
 
 private_pulse_start() {
-    local sink=$1
     PRIVATE_PULSE_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-pulse.XXXXXX")
     mkdir -p "$PRIVATE_PULSE_DIR/runtime/pulse" "$PRIVATE_PULSE_DIR/home"
     chmod 700 "$PRIVATE_PULSE_DIR/runtime"
@@ -26,20 +34,41 @@ private_pulse_start() {
     export PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
     export PULSE_COOKIE="$PRIVATE_PULSE_DIR/cookie"
     unset PULSE_SINK PULSE_SOURCE
+    private_pulse_launch "$@"
+}
 
-    # No default script (-n), no config file, nothing that exits on its own; a 22050 Hz
-    # mono null sink, so that nothing is resampled on the way to its monitor.
-    HOME="$PRIVATE_PULSE_DIR/home" pulseaudio -n -F /dev/null --system=no --daemonize=no \
-        --exit-idle-time=-1 --disallow-exit --use-pid-file=no --log-target=stderr \
-        --load="module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
-        --load="module-null-sink sink_name=$sink format=s16le rate=22050 channels=1" \
-        2>"$PRIVATE_PULSE_DIR/pulseaudio.log" &
+private_pulse_launch() {
+    local sink=$1 rate=${2:-22050} channels=${3:-1}
+    if [[ "${QUORVEL_TEST_SERVER:-pulseaudio}" == pipewire ]]; then
+        # Its state and configuration stay in the temporary home; the three daemons write
+        # their pids, so that stopping them needs no search by name.
+        HOME="$PRIVATE_PULSE_DIR/home" XDG_CONFIG_HOME="$PRIVATE_PULSE_DIR/home/config" \
+            XDG_STATE_HOME="$PRIVATE_PULSE_DIR/home/state" PIDS="$PRIVATE_PULSE_DIR/pids" \
+            dbus-run-session -- bash -c 'pipewire & echo $! >>"$PIDS"; wireplumber &
+                echo $! >>"$PIDS"; pipewire-pulse & echo $! >>"$PIDS"; wait' \
+            >"$PRIVATE_PULSE_DIR/pulseaudio.log" 2>&1 &
+    else
+        # No default script (-n), no config file, nothing that exits on its own; the null
+        # sink at the format asked for (by default the program's own, so that nothing is
+        # resampled on the way to its monitor).
+        local load_sink=(--load="module-null-sink sink_name=$sink format=s16le rate=$rate channels=$channels")
+        # Without a sink, a source keeps it a sound server with a device.
+        [[ -n "$sink" ]] || load_sink=(--load="module-null-source source_name=quorvel_test_source")
+        HOME="$PRIVATE_PULSE_DIR/home" pulseaudio -n -F /dev/null --system=no --daemonize=no \
+            --exit-idle-time=-1 --disallow-exit --use-pid-file=no --log-target=stderr \
+            --load="module-native-protocol-unix auth-anonymous=1 socket=$PULSE_RUNTIME_PATH/native" \
+            "${load_sink[@]}" 2>>"$PRIVATE_PULSE_DIR/pulseaudio.log" &
+    fi
     PRIVATE_PULSE_PID=$!
 
     local tries
     for tries in $(seq 100); do
         if pactl info >/dev/null 2>&1; then
-            pactl set-default-sink "$sink"
+            if [[ -n "$sink" && "${QUORVEL_TEST_SERVER:-}" == pipewire ]]; then
+                pactl load-module module-null-sink sink_name="$sink" format=s16le rate="$rate" \
+                    channels="$channels" >/dev/null
+            fi
+            [[ -z "$sink" ]] || pactl set-default-sink "$sink"
             return 0
         fi
         if ! kill -0 "$PRIVATE_PULSE_PID" 2>/dev/null; then
@@ -47,15 +76,31 @@ private_pulse_start() {
         fi
         sleep 0.1
     done
-    echo "private PulseAudio did not start; its log:" >&2
+    echo "private sound server did not start; its log:" >&2
     cat "$PRIVATE_PULSE_DIR/pulseaudio.log" >&2
     return 1
+}
+
+private_pulse_kill() {
+    if [[ -n "$PRIVATE_PULSE_PID" ]]; then
+        kill -KILL "$PRIVATE_PULSE_PID" 2>/dev/null || true
+        wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
+        PRIVATE_PULSE_PID=""
+    fi
 }
 
 private_pulse_stop() {
     stop_pid "$PRIVATE_PULSE_RECORDER"
     PRIVATE_PULSE_RECORDER=""
+    if [[ -n "$PRIVATE_PULSE_DIR" && -s "$PRIVATE_PULSE_DIR/pids" ]]; then
+        local pid
+        for pid in $(cat "$PRIVATE_PULSE_DIR/pids"); do
+            kill -CONT "$pid" 2>/dev/null || true
+            kill "$pid" 2>/dev/null || true
+        done
+    fi
     if [[ -n "$PRIVATE_PULSE_PID" ]]; then
+        kill -CONT "$PRIVATE_PULSE_PID" 2>/dev/null || true
         kill "$PRIVATE_PULSE_PID" 2>/dev/null || true
         wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
         PRIVATE_PULSE_PID=""

@@ -7,14 +7,12 @@ set -euo pipefail
 quorvel=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private-pulse.sh"
+source "$here/private-window.sh"
 
 sink=quorvel_window_sink
-xvfb=""
-app=""
 workdir=""
 cleanup() {
-    stop_pid "$app"
-    stop_pid "$xvfb"
+    private_x_stop
     private_pulse_stop
     [[ -z "$workdir" ]] || rm -rf "$workdir"
 }
@@ -23,68 +21,17 @@ trap "exit 1" INT TERM HUP
 
 private_pulse_start "$sink"
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
-
-# Xvfb picks a free display and writes its number to the descriptor given.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [[ -s "$workdir/display" ]] && break
-    sleep 0.1
-done
-[[ -s "$workdir/display" ]] || { echo "Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$workdir/display")"
-# The server must take a client before the window is started on it. (-noreset: a server
-# that resets when its last client leaves refuses connections for a moment.)
-for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdotool getdisplaygeometry >/dev/null 2>&1 ||
-    { echo "Xvfb on $DISPLAY takes no client" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
-
-# The shipped tone sets (so that no message box comes first), DTMF1 with 70 ms tones and
-# 60 ms pauses, and an empty sequence box to type into.
-mkdir "$workdir/run"
-cp "$here/../../data/TONESETS.INI" "$workdir/run/"
-printf '0,0,0,"","70","60","300",0\r\n' >"$workdir/run/Quorvel.ini"
-(cd "$workdir/run" && exec "$quorvel") >"$workdir/quorvel.log" 2>&1 &
-app=$!
-
-# Qt creates and destroys helper windows while it starts, which can fail a search midway.
-window=""
-for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name '^Quorvel v3$' 2>/dev/null | head -n1 || true)
-    [[ -n "$window" ]] && break
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-done
-if [[ -z "$window" ]]; then
-    echo "the window did not appear on $DISPLAY; quorvel's output:" >&2
-    cat "$workdir/quorvel.log" >&2
-    echo "Xvfb's output:" >&2
-    cat "$workdir/xvfb.log" >&2
-    exit 1
-fi
-xdotool windowfocus --sync "$window"
+private_x_start "$workdir"
+# DTMF1 with 70 ms tones and 60 ms pauses, and an empty sequence box to type into.
+window_start "$quorvel" "$workdir" '0,0,0,"","70","60","300",0'
+window_find || { cat "$workdir/quorvel.log" >&2; exit 1; }
 
 record_monitor_start "$sink"
 xdotool type --delay 30 "0123456789abcdef 1470"
 xdotool key Return
-
-caption=""
-for _ in $(seq 300); do
-    caption=$(xdotool getwindowname "$window")
-    [[ "$caption" =~ ^Quorvel\ v3\ -\ [0-9]+mS$ ]] && break
-    sleep 0.1
-done
-echo "caption: $caption"
-if [[ ! "$caption" =~ ^Quorvel\ v3\ -\ ([0-9]+)mS$ ]]; then
-    echo "the caption never showed a play time" >&2
-    cat "$workdir/quorvel.log" >&2
-    exit 1
-fi
+ms=$(window_caption_ms) || { cat "$workdir/quorvel.log" >&2; exit 1; }
+echo "caption: Quorvel v3 - ${ms}mS"
 # 20 tones of 70 ms, 18 pauses of 60 ms and one of 300 ms make about 2.5 s of sound.
-ms=${BASH_REMATCH[1]}
 if ((ms < 2000 || ms > 10000)); then
     echo "implausible play time: $ms ms" >&2
     exit 1

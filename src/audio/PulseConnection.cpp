@@ -1,0 +1,200 @@
+#include "PulseConnection.h"
+
+#include "WaveOut.h"
+
+#include <csignal>
+#include <pthread.h>
+#include <pulse/pulseaudio.h>
+
+namespace
+{
+
+constexpr const char* kApplicationName = "Quorvel";
+// As the desktop entry (data/quorvel.desktop.in) is named, and its icon: a mixer shows the
+// program's name and icon, and the server remembers the output chosen for it.
+constexpr const char* kDesktopId = "quorvel";
+constexpr const char* kIconName = "quorvel";
+
+// Rings on the loop's thread when a wait's limit has passed. It lives on the waiter's stack
+// and is freed, under the lock, before the waiter returns.
+struct Alarm {
+    pa_threaded_mainloop* loop;
+    bool rang = false;
+};
+
+void onAlarm(pa_mainloop_api*, pa_time_event*, const timeval*, void* alarm)
+{
+    static_cast<Alarm*>(alarm)->rang = true;
+    pa_threaded_mainloop_signal(static_cast<Alarm*>(alarm)->loop, 0);
+}
+
+void onContextState(pa_context*, void* loop)
+{
+    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+}
+
+} // namespace
+
+PulseConnection::Lock::Lock(pa_threaded_mainloop* loop) : m_loop(loop)
+{
+    pa_threaded_mainloop_lock(m_loop);
+}
+
+PulseConnection::Lock::~Lock()
+{
+    pa_threaded_mainloop_unlock(m_loop);
+}
+
+PulseConnection::~PulseConnection()
+{
+    if (!m_loop)
+        return;
+    {
+        Lock lock(m_loop);
+        dropContextLocked();
+    }
+    // After the thread has stopped, nothing calls back at all.
+    pa_threaded_mainloop_stop(m_loop);
+    pa_threaded_mainloop_free(m_loop);
+}
+
+bool PulseConnection::startLoop()
+{
+    if (m_loop)
+        return true;
+    m_loop = pa_threaded_mainloop_new();
+    if (!m_loop)
+        return false;
+    // The loop's thread takes no signals: they belong to the program's own handlers.
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const int started = pa_threaded_mainloop_start(m_loop);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (started < 0) {
+        pa_threaded_mainloop_free(m_loop);
+        m_loop = nullptr;
+    }
+    return m_loop != nullptr;
+}
+
+bool PulseConnection::waitLocked(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    if (done())
+        return true;
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(limit.count()) * PA_USEC_PER_MSEC);
+    Alarm alarm{m_loop};
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
+    pa_time_event* event = api->time_new(api, &when, onAlarm, &alarm);
+    while (!done() && !alarm.rang)
+        pa_threaded_mainloop_wait(m_loop);
+    api->time_free(event);
+    return done();
+}
+
+std::int32_t PulseConnection::connectLocked()
+{
+    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        return WaveResult::NoError;
+    dropContextLocked(); // failed, or never got ready
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, kApplicationName);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kDesktopId);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kIconName);
+    m_context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop), kApplicationName,
+                                             properties);
+    pa_proplist_free(properties);
+    if (!m_context)
+        return WaveResult::NoMemory;
+    pa_context_set_state_callback(m_context, onContextState, m_loop);
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        dropContextLocked();
+        return WaveResult::NoDriver;
+    }
+    const bool settled = waitLocked(
+        [this] {
+            const pa_context_state_t state = pa_context_get_state(m_context);
+            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+        },
+        kServerAnswer);
+    if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        return WaveResult::NoError;
+    dropContextLocked();
+    return settled ? WaveResult::NoDriver : WaveResult::TimedOut;
+}
+
+void PulseConnection::dropContextLocked()
+{
+    if (!m_context)
+        return;
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pa_context_disconnect(m_context);
+    pa_context_unref(m_context);
+    m_context = nullptr;
+}
+
+bool PulseConnection::listLocked(Listing& listing)
+{
+    pa_operation* operations[] = {
+        pa_context_get_server_info(
+            m_context,
+            [](pa_context*, const pa_server_info* info, void* data) {
+                auto& found = *static_cast<Listing*>(data);
+                if (info && info->default_sink_name)
+                    found.defaultSink = info->default_sink_name;
+                --found.pending;
+            },
+            &listing),
+        pa_context_get_sink_info_list(
+            m_context,
+            [](pa_context*, const pa_sink_info* info, int eol, void* data) {
+                auto& found = *static_cast<Listing*>(data);
+                if (eol != 0)
+                    --found.pending;
+                else
+                    found.sinks.push_back(
+                        {info->name, info->description ? info->description : "", false});
+            },
+            &listing),
+        pa_context_get_source_info_list(
+            m_context,
+            [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                auto& found = *static_cast<Listing*>(data);
+                if (eol != 0)
+                    --found.pending;
+                else if (info->monitor_of_sink == PA_INVALID_INDEX)
+                    ++found.inputs;
+            },
+            &listing),
+    };
+    for (pa_operation* operation : operations)
+        listing.pending += operation ? 1 : 0;
+    const bool complete = waitLocked([&listing] { return listing.pending == 0; }, kServerAnswer);
+    // A cancelled request never calls back, so the listing may go.
+    for (pa_operation* operation : operations) {
+        if (operation) {
+            pa_operation_cancel(operation);
+            pa_operation_unref(operation);
+        }
+    }
+    for (OutputDevice& sink : listing.sinks)
+        sink.isDefault = sink.name == listing.defaultSink;
+    return complete;
+}
+
+PulseConnection::Listing PulseConnection::list()
+{
+    Listing listing;
+    if (!startLoop()) {
+        listing.result = WaveResult::NoMemory;
+        return listing;
+    }
+    Lock lock(m_loop);
+    Listing none;
+    none.result = connectLocked();
+    if (none.result == WaveResult::NoError && !listLocked(listing))
+        none.result = WaveResult::TimedOut;
+    return none.result == WaveResult::NoError ? listing : none;
+}

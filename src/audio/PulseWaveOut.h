@@ -1,0 +1,73 @@
+#pragma once
+
+#include "PulseConnection.h"
+#include "WaveOut.h"
+
+#include <map>
+#include <memory>
+
+struct pa_stream;
+
+// Sound output through the sound server's own client library (libpulse, asynchronous API),
+// which PulseAudio and PipeWire's PulseAudio service both speak.
+//
+// One connection per instance (PulseConnection; one instance per process). Each open() makes
+// one playback stream, fed in chunks from the caller's buffer as the server asks for data;
+// the end of the play is the completion of the stream's drain, which sets WHDR_DONE and
+// wakes the wait. Every wait on the server has a deadline (PulseConnection::kServerAnswer).
+//
+// Result codes, stable across versions (WaveResult values):
+//   open()         NoDriver (6)     no server answers at the socket, or it went away
+//                  TimedOut (258)   the server took the connection but never answered, or
+//                                   never made the stream ready (a frozen server)
+//                  BadDeviceId (2)  the server has no such output (or no output at all)
+//                  Allocated (4)    the server refused the stream
+//                  BadFormat (32)   not 16-bit PCM at a rate the server takes
+//   deviceError()  NoDriver (6)     the server went away during the play
+//                  Error (1)        the server ended the stream during the play
+//                  TimedOut (258)   the server stopped answering during the play, or the
+//                                   drain did not end in time after the last byte
+//   other steps    InvalidHandle, InvalidParam, Unprepared, StillPlaying as their names say
+class PulseWaveOut : public WaveOut
+{
+public:
+    PulseWaveOut();
+    ~PulseWaveOut() override;
+    PulseWaveOut(const PulseWaveOut&) = delete;
+    PulseWaveOut& operator=(const PulseWaveOut&) = delete;
+
+    // The server's sinks. Empty when no server answers.
+    std::vector<OutputDevice> outputDevices() override;
+    // Sources that are not the monitor of a sink; sinks. 0 when there is no server; a server
+    // that took the connection and stays silent counts as one output.
+    std::uint32_t inputDeviceCount() override;
+    std::uint32_t outputDeviceCount() override;
+
+    // Plays on outputDevice(), or on the server's default sink when it is empty.
+    std::int32_t open(WaveHandle& handle, const WaveFormat& format) override;
+    std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t write(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t unprepareHeader(WaveHandle handle, WaveHeader& header) override;
+    std::int32_t close(WaveHandle handle) override;
+    // Drops what the server still holds (no drain) and releases the stream.
+    std::int32_t reset(WaveHandle handle) override;
+    std::int32_t deviceError(WaveHandle handle) override;
+
+private:
+    struct Stream;
+
+    Stream* find(WaveHandle handle);
+    std::int32_t connectStreamLocked(Stream& stream, const WaveFormat& format);
+    void feedLocked(Stream& stream, std::size_t bytes);
+    void checkLivenessLocked(Stream& stream);
+    static void releaseStreamLocked(Stream& stream);
+
+    static void onStreamState(pa_stream* s, void* stream);
+    static void onStreamWrite(pa_stream* s, std::size_t bytes, void* stream);
+    static void onDrained(pa_stream* s, int success, void* stream);
+    static void onTimingInfo(pa_stream* s, int success, void* stream);
+
+    PulseConnection m_connection;
+    std::map<WaveHandle, std::unique_ptr<Stream>> m_streams;
+    WaveHandle m_lastHandle = 0;
+};
