@@ -137,6 +137,9 @@ void PulseConnection::dropContextLocked()
 
 bool PulseConnection::listLocked(Listing& listing)
 {
+    // The waiting thread sleeps in pa_threaded_mainloop_wait: without a signal from each
+    // answer it would only wake when the deadline rings.
+    listing.loop = m_loop;
     pa_operation* operations[] = {
         pa_context_get_server_info(
             m_context,
@@ -145,6 +148,7 @@ bool PulseConnection::listLocked(Listing& listing)
                 if (info && info->default_sink_name)
                     found.defaultSink = info->default_sink_name;
                 --found.pending;
+                pa_threaded_mainloop_signal(found.loop, 0);
             },
             &listing),
         pa_context_get_sink_info_list(
@@ -156,6 +160,7 @@ bool PulseConnection::listLocked(Listing& listing)
                 else
                     found.sinks.push_back(
                         {info->name, info->description ? info->description : "", false});
+                pa_threaded_mainloop_signal(found.loop, 0);
             },
             &listing),
         pa_context_get_source_info_list(
@@ -166,6 +171,7 @@ bool PulseConnection::listLocked(Listing& listing)
                     --found.pending;
                 else if (info->monitor_of_sink == PA_INVALID_INDEX)
                     ++found.inputs;
+                pa_threaded_mainloop_signal(found.loop, 0);
             },
             &listing),
     };
