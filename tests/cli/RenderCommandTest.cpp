@@ -120,121 +120,38 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         std::string timeline;
         const char* err; // its start
     } table[] = {
+        // clang-format off
         {ptt, {}, "", 0, 0, 0, keyed + "unprep@820 close@820 UNKEY@870", ""},
-        {ptt + QStringList{"--ptt-lead", "100", "--ptt-tail", "0"},
-         {},
-         "",
-         0,
-         0,
-         0,
-         "line@0 KEY@0 open@100 prep@100 write@100 unprep@670 close@670 UNKEY@670",
-         ""},
-        {ptt,
-         {{"open", "cannot open PTT port"}},
-         "",
-         0,
-         0,
-         1,
-         "line@0",
-         "quorvel-render: cannot open PTT"},
-        {ptt,
-         {{"key", "cannot key"}},
-         "",
-         0,
-         0,
-         1,
-         "line@0 KEY@0 UNKEY@0",
-         "quorvel-render: cannot key"},
-        {ptt,
-         {{"unkey", "cannot release"}},
-         "",
-         0,
-         0,
-         1,
-         keyed + "unprep@820 close@820 UNKEY@870",
+        {ptt + QStringList{"--ptt-lead", "100", "--ptt-tail", "0"}, {}, "", 0, 0, 0,
+         "line@0 KEY@0 open@100 prep@100 write@100 unprep@670 close@670 UNKEY@670", ""},
+        {ptt, {{"open", "cannot open PTT port"}}, "", 0, 0, 1, "line@0", "quorvel-render: cannot open PTT"},
+        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, "line@0 KEY@0 UNKEY@0", "quorvel-render: cannot key"},
+        {ptt, {{"unkey", "cannot release"}}, "", 0, 0, 1, keyed + "unprep@820 close@820 UNKEY@870",
          "quorvel-render: cannot release"},
         {ptt, {}, "open", 0, 0, 1, "line@0 KEY@0 open@250 UNKEY@250", "SuonaSequenza: error: 1."},
-        {ptt,
-         {},
-         "prepareHeader",
-         0,
-         0,
-         1,
-         "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250",
+        {ptt, {}, "prepareHeader", 0, 0, 1, "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250",
          "SuonaSequenza: error: 2."},
-        {ptt,
-         {},
-         "write",
-         0,
-         0,
-         1,
-         keyed + "reset@250 close@250 UNKEY@250",
-         "SuonaSequenza: error: 3."},
-        {ptt,
-         {},
-         "deviceError",
-         0,
-         0,
-         1,
-         keyed + "reset@250 close@250 UNKEY@250",
-         "SuonaSequenza: error: 3."},
-        {ptt,
-         {},
-         "unprepareHeader",
-         0,
-         0,
-         1,
-         keyed + "unprep@820 reset@820 close@820 UNKEY@820",
+        {ptt, {}, "write", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
+        {ptt, {}, "deviceError", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
+        {ptt, {}, "unprepareHeader", 0, 0, 1, keyed + "unprep@820 reset@820 close@820 UNKEY@820",
          "SuonaSequenza: error: 4."},
-        {ptt + QStringList{"-i", "-1"},
-         {},
-         "",
-         0,
-         0,
-         1, // no tone set: the render fails after open
-         "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250",
-         "Quorvel: error: "},
-        {ptt + QStringList{"--calls", "100000"},
-         {},
-         "",
-         0,
-         0,
-         1,
-         "",
-         "quorvel-render: Overflow: the framed"},
-        {ptt,
-         {},
-         "",
-         SIGINT,
-         500,
-         130,
-         keyed + "reset@500 close@500 UNKEY@500",
-         "stopped after 250 ms\n"},
+        // No tone set: the render fails after the device was opened.
+        {ptt + QStringList{"-i", "-1"}, {}, "", 0, 0, 1,
+         "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250", "Quorvel: error: "},
+        {ptt + QStringList{"--calls", "100000"}, {}, "", 0, 0, 1, "", "quorvel-render: Overflow: the framed"},
+        {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500", "stopped after 250 ms\n"},
         {ptt, {}, "", SIGTERM, 100, 143, "line@0 KEY@0 UNKEY@100", "stopped after 0 ms\n"},
-        {ptt,
-         {},
-         "",
-         SIGINT,
-         830,
-         130,
-         keyed + "unprep@820 close@820 UNKEY@830",
-         "stopped after 570 ms\n"},
-        {{},
-         {},
-         "",
-         SIGHUP,
-         300,
-         129,
-         "open@0 prep@0 write@0 reset@300 close@300",
-         "stopped after 300 ms\n"},
+        {ptt, {}, "", SIGINT, 830, 130, keyed + "unprep@820 close@820 UNKEY@830", "stopped after 570 ms\n"},
+        {{}, {}, "", SIGHUP, 300, 129, "open@0 prep@0 write@0 reset@300 close@300", "stopped after 300 ms\n"},
+        // clang-format on
     };
-    const std::map<std::string, std::string> shortNames = {{"prepareHeader", "prep"},
-                                                           {"unprepareHeader", "unprep"},
-                                                           {"open", "line"},
-                                                           {"key", "KEY"},
-                                                           {"unkey", "UNKEY"}};
+    const std::map<std::string, std::string> device = {{"prepareHeader", "prep"},
+                                                       {"unprepareHeader", "unprep"}},
+                                             line = {{"open", "line"},
+                                                     {"key", "KEY"},
+                                                     {"unkey", "UNKEY"}};
     for (const auto& row : table) {
-        FakeWaveOut device;
+        FakeWaveOut wave;
         FakeTickCounter ticks;
         FakeEventPump events;
         FakeSignalWatch stopSignals;
@@ -244,12 +161,13 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         const auto note = [&](const std::string& step) {
             timeline += (timeline.empty() ? "" : " ") + step + '@' + std::to_string(ticks.now);
         };
-        device.onCall = [&](const std::string& step) {
-            note(step == "open" ? "open" : shortNames.contains(step) ? shortNames.at(step) : step);
+        std::uint32_t writtenAt = 0;
+        wave.onCall = [&](const std::string& step) {
+            writtenAt = step == "write" ? ticks.now : writtenAt;
+            note(device.contains(step) ? device.at(step) : step);
         };
         if (!row.deviceFailure.empty())
-            device.failStep(row.deviceFailure, 6);
-        std::uint32_t writtenAt = 0;
+            wave.failStep(row.deviceFailure, 6);
         bool raised = false;
         events.onWait = [&](auto limit) {
             ticks.advance(static_cast<std::uint32_t>(std::min<long>(limit.count(), 10)));
@@ -257,19 +175,14 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         events.onPass = [&](int) {
             if (row.signal != 0 && !raised && ticks.now >= row.signalAt)
                 raised = true, stopSignals.raise(row.signal);
-            if (!device.played.empty() && ticks.now - writtenAt >= 570)
-                device.setDone();
+            if (!wave.played.empty() && ticks.now - writtenAt >= 570)
+                wave.setDone();
         };
-        const auto recordWrite = device.onCall;
-        device.onCall = [&](const std::string& step) {
-            writtenAt = step == "write" ? ticks.now : writtenAt;
-            recordWrite(step);
-        };
-        PlayServices play{device, ticks, messages, events, &stopSignals};
+        PlayServices play{wave, ticks, messages, events, &stopSignals};
         play.pttLines = [&](const PttSpec& spec) {
             EXPECT_EQ(spec.path, "/dev/ttyFAKE");
             return std::make_unique<RecordingPttLine>(
-                [&](const std::string& step) { note(shortNames.at(step)); }, row.lineFailures);
+                [&](const std::string& step) { note(line.at(step)); }, row.lineFailures);
         };
         const QStringList args = QStringList{"quorvel-render", "--play", "-t", "70"} + row.args +
                                  QStringList{"--", "12 3"};
