@@ -1,20 +1,20 @@
 #pragma once
 
 #include "PulseConnection.h"
+#include "PulseStream.h"
 #include "WaveOut.h"
 
 #include <map>
 #include <memory>
 
-struct pa_stream;
-
 // Sound output through the sound server's own client library (libpulse, asynchronous API),
 // which PulseAudio and PipeWire's PulseAudio service both speak.
 //
 // One connection per instance (PulseConnection; one instance per process). Each open() makes
-// one playback stream, fed in chunks from the caller's buffer as the server asks for data;
-// the end of the play is the completion of the stream's drain, which sets WHDR_DONE and
-// wakes the wait. Every wait on the server has a deadline (PulseConnection::kServerAnswer).
+// one playback stream (PulseStream), fed in chunks from the caller's buffer as the server
+// asks for data; the end of the play is the completion of the stream's drain, which sets
+// WHDR_DONE and wakes the wait. Every wait on the server has a deadline
+// (PulseConnection::kServerAnswer).
 //
 // Result codes, stable across versions (WaveResult values):
 //   open()         NoDriver (6)     no server answers at the socket, or it went away
@@ -54,20 +54,17 @@ public:
     std::int32_t deviceError(WaveHandle handle) override;
 
 private:
-    struct Stream;
+    // One open device: its stream and the header prepared for it.
+    struct Device {
+        std::unique_ptr<PulseStream> stream; // null once reset
+        WaveHeader* header = nullptr;
+        bool queued = false; // written and not yet reset
+    };
 
-    Stream* find(WaveHandle handle);
-    std::int32_t connectStreamLocked(Stream& stream, const WaveFormat& format);
-    void feedLocked(Stream& stream, std::size_t bytes);
-    void checkLivenessLocked(Stream& stream);
-    static void releaseStreamLocked(Stream& stream);
-
-    static void onStreamState(pa_stream* s, void* stream);
-    static void onStreamWrite(pa_stream* s, std::size_t bytes, void* stream);
-    static void onDrained(pa_stream* s, int success, void* stream);
-    static void onTimingInfo(pa_stream* s, int success, void* stream);
+    Device* find(WaveHandle handle);
+    static bool busy(const Device& device);
 
     PulseConnection m_connection;
-    std::map<WaveHandle, std::unique_ptr<Stream>> m_streams;
+    std::map<WaveHandle, Device> m_devices;
     WaveHandle m_lastHandle = 0;
 };

@@ -33,6 +33,10 @@ soak() {
     # Read at load; from here on only the close can write it.
     rm "$dir/run/Quorvel.ini"
     record_monitor_start soak_sink
+    # The first stream after the recorder attaches ends late: one send, waited for, first.
+    xdotool key Return
+    window_caption_ms >/dev/null
+    local captions=""
     for send in $(seq "$sends"); do
         xdotool key Return
         sleep "1.$((RANDOM % 6 + 1))"
@@ -41,10 +45,11 @@ soak() {
             cat "$dir/quorvel.log" >&2
             return 1
         fi
+        captions+=" $(xdotool getwindowname "$WINDOW_ID" | sed 's/.* - //')"
     done
     record_monitor_stop
-    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "$(printf '0123%.0s' $(seq "$sends"))" \
-        "$rate Hz x$channels, $sends sends:"
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "$(printf '0123%.0s' $(seq 0 "$sends"))" \
+        "$rate Hz x$channels, $sends sends:" || { echo "captions:$captions" >&2; return 1; }
     window_close || { echo "quorvel failed at its close" >&2; cat "$dir/quorvel.log" >&2; return 1; }
     grep -q '"0123"' "$dir/run/Quorvel.ini" ||
         { echo "the close did not write Quorvel.ini" >&2; return 1; }

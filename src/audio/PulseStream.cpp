@@ -1,0 +1,206 @@
+#include "PulseStream.h"
+
+#include "PulseConnection.h"
+#include "WaveOut.h"
+
+#include <algorithm>
+#include <pulse/pulseaudio.h>
+
+namespace
+{
+
+constexpr auto kServerAnswer = PulseConnection::kServerAnswer;
+// The sound the server holds ahead of the speaker: short, so that a stop is heard at once
+// and the drain after the last byte ends soon; long enough for a busy machine.
+constexpr pa_usec_t kTargetLatencyUs = 250000;
+// While the buffer plays, the server is asked for the stream's timing this often; a request
+// unanswered for kServerAnswer means a frozen server.
+constexpr std::chrono::milliseconds kLivenessInterval{1000};
+// The drain may take this long after the last byte: what the server holds, played slowly,
+// and an answer.
+constexpr auto kDrainLimit = std::chrono::microseconds(3 * kTargetLatencyUs) + kServerAnswer;
+
+void cancel(pa_operation*& operation)
+{
+    if (operation) {
+        pa_operation_cancel(operation);
+        pa_operation_unref(operation);
+        operation = nullptr;
+    }
+}
+
+} // namespace
+
+PulseStream::PulseStream(PulseConnection& connection, std::function<void()> wakeUp)
+    : m_connection(connection), m_wakeUp(std::move(wakeUp))
+{
+}
+
+PulseStream::~PulseStream()
+{
+    release();
+}
+
+std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& sink,
+                                  const std::string& mediaName)
+{
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, format.nSamplesPerSec,
+                              static_cast<std::uint8_t>(format.nChannels)};
+    // No media role: "phone" corks music on many desktops and "event" is for short alerts.
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_MEDIA_NAME,
+                     mediaName.empty() ? "Tones" : mediaName.c_str());
+    m_stream =
+        pa_stream_new_with_proplist(m_connection.context(), "Tones", &spec, nullptr, properties);
+    pa_proplist_free(properties);
+    if (!m_stream)
+        return WaveResult::Allocated;
+    pa_stream_set_state_callback(m_stream, onState, this);
+    pa_stream_set_write_callback(m_stream, onWrite, this);
+    constexpr auto kServerChooses = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attributes{
+        kServerChooses, static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUs, &spec)),
+        kServerChooses, kServerChooses, kServerChooses};
+    if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
+                                   PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+        return WaveResult::Allocated;
+
+    pa_stream* s = m_stream;
+    const bool settled = m_connection.waitLocked(
+        [s] {
+            const pa_stream_state_t state = pa_stream_get_state(s);
+            return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+        },
+        kServerAnswer);
+    if (pa_stream_get_state(s) == PA_STREAM_READY)
+        return WaveResult::NoError;
+    if (!settled)
+        return WaveResult::TimedOut;
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(m_connection.context())))
+        return WaveResult::NoDriver;
+    return pa_context_errno(m_connection.context()) == PA_ERR_NOENTITY ? WaveResult::BadDeviceId
+                                                                       : WaveResult::Allocated;
+}
+
+std::int32_t PulseStream::play(WaveHeader& header)
+{
+    if (!m_stream)
+        return WaveResult::InvalidHandle;
+    if (m_error != WaveResult::NoError)
+        return m_error;
+    m_header = &header;
+    m_offset = 0;
+    m_lastAnswer = Clock::now();
+    // The server asked for its first chunk when the stream got ready; later chunks come
+    // through the write callback.
+    const std::size_t writable = pa_stream_writable_size(m_stream);
+    feed(writable == static_cast<std::size_t>(-1) ? 0 : writable);
+    return m_error;
+}
+
+void PulseStream::feed(std::size_t bytes)
+{
+    if (!m_header || m_drain || m_error != WaveResult::NoError)
+        return;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(m_header->lpData);
+    const std::size_t length = m_header->dwBufferLength;
+    const std::size_t chunk = std::min(bytes, length - m_offset);
+    // Without a free callback libpulse copies the chunk: only a chunk is ever copied, and
+    // the caller's buffer is never referenced after the call.
+    if (chunk > 0 &&
+        pa_stream_write(m_stream, data + m_offset, chunk, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+        return fail(WaveResult::Error);
+    m_offset += chunk;
+    if (m_offset < length)
+        return;
+    m_drain = pa_stream_drain(m_stream, onDrained, this);
+    m_drainStarted = Clock::now();
+    if (!m_drain)
+        fail(WaveResult::Error);
+}
+
+void PulseStream::stop()
+{
+    if (m_stream && m_header && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
+        // What the server still holds is dropped, not played out.
+        if (pa_operation* flushed = pa_stream_flush(m_stream, nullptr, nullptr))
+            pa_operation_unref(flushed);
+    }
+    release();
+    m_header = nullptr;
+}
+
+std::int32_t PulseStream::error()
+{
+    if (m_error != WaveResult::NoError || !m_header || (m_header->dwFlags.load() & WHDR_DONE) != 0)
+        return m_error;
+    const Clock::time_point now = Clock::now();
+    if (m_drain && now - m_drainStarted > kDrainLimit) {
+        m_error = WaveResult::TimedOut;
+    } else if (m_timing) {
+        if (now - m_timingAsked > kServerAnswer)
+            m_error = WaveResult::TimedOut;
+    } else if (now - m_lastAnswer >= kLivenessInterval) {
+        m_timing = pa_stream_update_timing_info(m_stream, onTimingInfo, this);
+        m_timingAsked = now;
+        if (!m_timing)
+            m_error = WaveResult::Error;
+    }
+    return m_error;
+}
+
+void PulseStream::release()
+{
+    cancel(m_drain);
+    cancel(m_timing);
+    if (!m_stream)
+        return;
+    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
+        pa_stream_disconnect(m_stream);
+    pa_stream_unref(m_stream);
+    m_stream = nullptr;
+}
+
+void PulseStream::fail(std::int32_t code)
+{
+    m_error = code;
+    m_wakeUp();
+}
+
+void PulseStream::onState(pa_stream* s, void* self)
+{
+    auto& stream = *static_cast<PulseStream*>(self);
+    pa_threaded_mainloop_signal(stream.m_connection.loop(), 0);
+    const pa_stream_state_t state = pa_stream_get_state(s);
+    if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
+        return;
+    // release() clears this callback first, so an end seen here is the server's doing.
+    const bool serverGone = !PA_CONTEXT_IS_GOOD(pa_context_get_state(pa_stream_get_context(s)));
+    stream.fail(serverGone ? WaveResult::NoDriver : WaveResult::Error);
+}
+
+void PulseStream::onWrite(pa_stream*, std::size_t bytes, void* self)
+{
+    static_cast<PulseStream*>(self)->feed(bytes);
+}
+
+void PulseStream::onDrained(pa_stream*, int success, void* self)
+{
+    auto& stream = *static_cast<PulseStream*>(self);
+    pa_operation_unref(stream.m_drain);
+    stream.m_drain = nullptr;
+    if (!success || !stream.m_header)
+        return stream.fail(WaveResult::Error);
+    stream.m_header->dwFlags.fetch_or(WHDR_DONE);
+    stream.m_wakeUp();
+}
+
+void PulseStream::onTimingInfo(pa_stream*, int, void* self)
+{
+    auto& stream = *static_cast<PulseStream*>(self);
+    pa_operation_unref(stream.m_timing);
+    stream.m_timing = nullptr;
+    stream.m_lastAnswer = Clock::now();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class PulseConnection;
+struct WaveFormat;
+struct WaveHeader;
+struct pa_stream;
+struct pa_operation;
+
+// One playback stream on the connection's context, for one play, with a lifetime we own.
+// It feeds the server from the caller's buffer, in chunks, as the server asks for data, and
+// sets WHDR_DONE in the header when the drain after the last byte completes.
+//
+// Every member, the destructor included, must be called with the loop's lock held.
+//
+// No callback can run on freed memory: libpulse runs callbacks on the loop's thread with the
+// same lock held, and the destructor (like stop()) first cancels the pending requests (a
+// cancelled request never calls back), then clears the stream's callbacks, then disconnects
+// and unreferences the stream. After that no path leads from libpulse to this object.
+class PulseStream
+{
+public:
+    // wakeUp is called, on any thread, when the play ends or fails.
+    PulseStream(PulseConnection& connection, std::function<void()> wakeUp);
+    ~PulseStream();
+    PulseStream(const PulseStream&) = delete;
+    PulseStream& operator=(const PulseStream&) = delete;
+
+    // Makes the stream on sink (the default sink when empty) and waits until it is ready;
+    // returns 0 or a WaveResult code (see PulseWaveOut.h).
+    std::int32_t connect(const WaveFormat& format, const std::string& sink,
+                         const std::string& mediaName);
+    // Starts playing the header's buffer, which must stay put until the play has ended.
+    std::int32_t play(WaveHeader& header);
+    // Drops what the server still holds, without a drain, and releases the stream.
+    void stop();
+    // 0 while the play goes on or has ended well; otherwise why it failed. Asks the server
+    // for a sign of life now and then: a frozen server neither calls back nor drops the
+    // connection, and only an unanswered request shows it.
+    std::int32_t error();
+
+private:
+    void release();
+    void feed(std::size_t bytes);
+    void fail(std::int32_t code);
+
+    static void onState(pa_stream* s, void* self);
+    static void onWrite(pa_stream* s, std::size_t bytes, void* self);
+    static void onDrained(pa_stream* s, int success, void* self);
+    static void onTimingInfo(pa_stream* s, int success, void* self);
+
+    using Clock = std::chrono::steady_clock;
+
+    PulseConnection& m_connection;
+    std::function<void()> m_wakeUp;
+    pa_stream* m_stream = nullptr;
+    WaveHeader* m_header = nullptr; // the buffer in play, until stop()
+    std::size_t m_offset = 0;       // bytes of it handed to the server so far
+    std::int32_t m_error = 0;
+    pa_operation* m_drain = nullptr;
+    pa_operation* m_timing = nullptr;
+    Clock::time_point m_drainStarted, m_timingAsked, m_lastAnswer;
+};
