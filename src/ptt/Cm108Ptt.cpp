@@ -23,7 +23,8 @@ std::array<std::uint8_t, 5> Cm108Ptt::report(int gpio, bool keyed)
 
 std::string Cm108Ptt::open()
 {
-    m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    // Non-blocking, so that a path that is no device (a FIFO nobody reads) cannot hold the open.
+    m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return "cannot open CM108 PTT device " + m_path + ": " + std::strerror(errno);
     return write(false);
