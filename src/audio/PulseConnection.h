@@ -44,8 +44,9 @@ public:
         std::vector<OutputDevice> sinks;
         std::uint32_t inputs = 0; // sources that are not the monitor of a sink
         std::string defaultSink;
-        int pending = 0;         // listing requests not yet answered in full
-        std::int32_t result = 0; // 0, or why there is nothing: a WaveResult code
+        int pending = 0;                      // listing requests not yet answered in full
+        std::int32_t result = 0;              // 0, or why there is nothing: a WaveResult code
+        pa_threaded_mainloop* loop = nullptr; // woken by each answer
     };
 
     PulseConnection() = default;

@@ -3,6 +3,7 @@
 #include "DtmfTable.h"
 #include "OutputFile.h"
 #include "PcmOutput.h"
+#include "PlayCommand.h"
 #include "PlaybackCycle.h"
 #include "RenderOptions.h"
 #include "Renderer.h"
@@ -120,21 +121,6 @@ int usageError(std::ostream& err, const std::string& message)
     return 2;
 }
 
-// Plays through the same cycle as the window's Send; the cycle reports its own failures.
-int playSequence(modTone& m, const std::string& sequence, int index, const PlayServices& play,
-                 std::ostream& out)
-{
-    PlaybackCycle cycle(m, play.device, play.ticks, play.messages, play.events);
-    cycle.setToneSetIndexSource([index] { return index; });
-    if (!cycle.CheckSoundCard())
-        return 1;
-    cycle.SuonaSequenza(sequence);
-    if (cycle.lastResult() != PlaybackCycle::Result::Played)
-        return 1;
-    out << "played in " << m.ElapsedMs << " ms" << std::endl;
-    return out ? 0 : 1;
-}
-
 } // namespace
 
 int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
@@ -151,6 +137,12 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     if (options.version) {
         out << "quorvel-render " << QT_STRINGIFY(QUORVEL_VERSION) << '\n';
         return 0;
+    }
+    if (options.radio.listDevices) {
+        if (play && listOutputs(play->device, out))
+            return out ? 0 : 1;
+        err << kProgram << "the audio output cannot list its devices\n";
+        return 1;
     }
 
     ToneSetCatalog catalog;
@@ -181,6 +173,10 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
         err << kProgram << "no audio output is available to play on\n";
         return 1;
     }
+    if (options.radio.device) {
+        if (const std::string why = chooseOutput(play->device, *options.radio.device); !why.empty())
+            return usageError(err, why);
+    }
 
     // Created before rendering, so that an output folder that cannot be written costs no
     // rendering time.
@@ -197,8 +193,11 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
         m.TonePause = *options.pauseMs / 1000;
         m.SequencePause = options.sequencePauseMs / 1000;
         m.UseRepeatTone = options.repeatTone;
+        m.Framing = options.radio.framing;
         ComputeTimings(m);
-        if (!options.play && !options.sequence.empty())
+        if (options.play) // refused before a line is keyed or a device opened
+            samplesNeeded(m, options.sequence);
+        else if (!options.sequence.empty())
             renderSequence(m, options.sequence, index);
     } catch (const ToneError& e) {
         err << kProgram << e.what() << '\n';
@@ -209,7 +208,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     }
 
     if (options.play)
-        return playSequence(m, options.sequence, index, *play, out);
+        return runPlay(m, options.sequence, index, options.radio, *play, out, err);
 
     const std::string error = writeSamples(options, m.SampleBuffer, out, file);
     if (!error.empty()) {

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "PttSpec.h"
+
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <ostream>
 
 class WaveOut;
 class TickCounter;
 class Messages;
 class EventPump;
+class SignalWatch;
 
 // The platform services that --play plays through.
 struct PlayServices {
@@ -14,10 +19,13 @@ struct PlayServices {
     TickCounter& ticks;
     Messages& messages;
     EventPump& events;
+    SignalWatch* stopSignals = nullptr; // none: a signal ends the process as it would anyway
+    std::function<std::unique_ptr<PttLine>(const PttSpec&)> pttLines = makePttLine;
 };
 
 // The whole of quorvel-render: parses the arguments, then renders and writes the samples
 // or, with --play, plays them through the playback cycle on the given services.
-// Returns the exit status: 0 success, 1 runtime error or failed device step, 2 usage error.
+// Returns the exit status: 0 success, 1 runtime error or failed device step, 2 usage error,
+// 128 + the signal's number when a signal stopped a play.
 int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
                      const PlayServices* play = nullptr);

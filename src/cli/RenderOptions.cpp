@@ -1,6 +1,7 @@
 #include "RenderOptions.h"
 
 #include "DurationText.h"
+#include "RadioOptions.h"
 #include "SequenceText.h"
 
 #include <QCommandLineParser>
@@ -71,13 +72,14 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
          "on standard output.",
          "FILE"},
     });
+    addRadioOptions(parser);
     parser.addPositionalArgument("SEQUENCE", "The tone sequence, e.g. \"0123 456\".");
 
     if (!parser.parse(arguments))
         return UsageError{parser.errorText().toStdString()};
 
     RenderOptions options;
-    options.helpText = parser.helpText().toStdString() + kExamples;
+    options.helpText = parser.helpText().toStdString() + kExamples + kRadioExamples;
     if (parser.isSet(help)) {
         options.help = true;
         return options;
@@ -116,13 +118,15 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& ar
     options.play = parser.isSet("play");
     if (options.play && parser.isSet("output"))
         return UsageError{"--play and --output cannot be used together"};
+    if (auto radioError = readRadioOptions(parser, options.radio))
+        return UsageError{*radioError};
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return UsageError{"too many arguments: give the sequence as one argument, in quotes if it "
                           "holds blanks"};
     if (positional.isEmpty()) {
-        if (!options.list)
+        if (!options.list && !options.radio.listDevices)
             return UsageError{"missing SEQUENCE (see --help)"};
     } else {
         // One byte per character, as the window hands its text to the renderer.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RadioOptions.h"
+
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -21,6 +23,7 @@ struct RenderOptions {
     std::string output; // empty or "-" for standard output
     std::string sequence;
     std::string helpText;
+    RadioOptions radio; // framing, push-to-talk, output device
 };
 
 struct UsageError {

@@ -1,3 +1,4 @@
+#include "PosixSignalWatch.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
@@ -18,7 +19,8 @@ int run(int argc, char* argv[])
     SteadyTickCounter ticks;
     StderrMessages messages(std::cerr);
     QtEventPump events;
-    const PlayServices play{*device, ticks, messages, events};
+    PosixSignalWatch stopSignals;
+    const PlayServices play{*device, ticks, messages, events, &stopSignals};
     return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
 }
 

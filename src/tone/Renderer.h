@@ -11,6 +11,10 @@ struct modTone;
 // The rendering steps of one send, in the order the playback cycle runs them around
 // the device steps. ComputeTimings must have run first.
 
+// The number of samples the sequence renders to, framed as m.Framing asks. Throws
+// OverflowError (or InvalidArgumentError for a bad framing) without allocating anything.
+std::int32_t samplesNeeded(const modTone& m, std::string_view sequence);
+
 // Counting pass, buffer length and reallocation of m.SampleBuffer (zero-filled).
 // Throws OverflowError or OutOfMemoryError before anything is allocated.
 std::int32_t prepareBuffer(modTone& m, std::string_view sequence);

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 std::vector<Segment> planSegments(const modTone& m, std::string_view sequence, int toneSetIndex,
-                                  std::int32_t n)
+                                  std::int32_t n, std::optional<std::int32_t> firstToneSamples)
 {
     std::vector<Segment> segments;
     std::size_t j = 0; // next character to consume
@@ -36,7 +36,8 @@ std::vector<Segment> planSegments(const modTone& m, std::string_view sequence, i
             segment.step1 = 0;
             segment.step2 = 0;
         } else {
-            last = l + m.ToneSamples;
+            const bool firstOfSequence = j == 1 || sequence[j - 2] == ' ';
+            last = l + (firstToneSamples && firstOfSequence ? *firstToneSamples : m.ToneSamples);
             afterTone = true;
         }
         segment.last = static_cast<std::int32_t>(std::min<std::int64_t>(last, n));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,9 @@ inline constexpr double kTwoPi = 6.28318530717958;
 
 // Walks the sequence the way the synthesis consumes it and returns the segments that
 // fill samples 1 to n. Frequencies come from m.Tones for the given tone-set index;
-// a symbol with no tone set selected throws SubscriptOutOfRangeError.
+// a symbol with no tone set selected throws SubscriptOutOfRangeError. With firstToneSamples,
+// the first tone of each sequence (at the start or after a blank) lasts that count + 1
+// samples instead of ToneSamples + 1; n must then count them so.
 std::vector<Segment> planSegments(const modTone& m, std::string_view sequence, int toneSetIndex,
-                                  std::int32_t n);
+                                  std::int32_t n,
+                                  std::optional<std::int32_t> firstToneSamples = std::nullopt);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CallFraming.h"
 #include "PcmBuffer.h"
 #include "ToneTable.h"
 
@@ -25,4 +26,8 @@ struct modTone {
     bool UseRepeatTone = false;
     bool Playing = false;
     std::int32_t ElapsedMs = 0; // play time of the last play that reached its end
+
+    // Beyond the window: the command line's framing of a call for a radio. Off by default,
+    // and the window never changes it.
+    CallFraming Framing{};
 };

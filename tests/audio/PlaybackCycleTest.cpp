@@ -63,7 +63,7 @@ TEST_F(PlaybackCycleTest, ChecksTheSoundCardThenPlaysAndTimesAcrossTickWraps)
 {
     device.inputDevices = 0;
     EXPECT_TRUE(cycle.CheckSoundCard()); // output only
-    std::swap(device.inputDevices, device.outputDevices);
+    std::swap(device.inputDevices, device.outputCount);
     EXPECT_TRUE(cycle.CheckSoundCard()); // input only
 
     cycle.SuonaSequenza(""); // touches nothing

@@ -1,14 +1,17 @@
 #include "RenderCommand.h"
 
 #include "FakeEventPump.h"
+#include "FakeSignalWatch.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
 #include "OutputFile.h"
+#include "RecordingPttLine.h"
 #include "StderrMessages.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <csignal>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <sstream>
@@ -130,6 +133,125 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
     EXPECT_THAT(run({"-f", "/no", "-l"}), StartsWith("1 quorvel-render: tone-set file '/no' not"));
+    EXPECT_THAT(run({"--level", "1", "1"}),
+                StartsWith("2 quorvel-render: invalid value for --level"));
+    EXPECT_THAT(run({"--ptt", "cm108:/dev/hidraw0", "1"}),
+                StartsWith("2 quorvel-render: --ptt needs --play"));
+
+    // Outputs by name, the default marked; an unknown name lists those there are.
+    device.outputList = {{"sink.a", "Speakers", false}, {"radio", "USB Audio CM108", true}};
+    ASSERT_EQ(run({"--list-devices"}), "0 ");
+    EXPECT_EQ(out.str(), "sink.a\tSpeakers\nradio\tUSB Audio CM108\tdefault\n");
+    EXPECT_EQ(run({"--play", "--device", "nope", "1"}),
+              "2 quorvel-render: unknown output device 'nope'; the outputs are:\n  sink.a\n  "
+              "radio\nTry 'quorvel-render --help'.\n");
+    ASSERT_EQ(run({"--play", "--device", "radio", "1"}), "0 ");
+    EXPECT_EQ(device.openedOn, "radio");
+
+    // A framed call is the same samples raw, as WAV and played: 220 + 13897 + 441 + 13897 + 110.
+    const QStringList framed = {"-t",           "70",  "--lead-in", "10",  "--tail",     "5",
+                                "--first-tone", "100", "--calls",   "2",   "--call-gap", "20",
+                                "--level",      "-3",  "--",        "12 3"};
+    ASSERT_EQ(run(framed), "0 ");
+    const std::string raw = out.str();
+    EXPECT_EQ(raw.size(), 2u * 28565);
+    ASSERT_EQ(run(QStringList{"-o", dir.filePath("f.wav")} + framed), "0 ");
+    std::ifstream framedWav(dir.filePath("f.wav").toStdString(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(framedWav), {}).substr(44), raw);
+    ASSERT_EQ(run(QStringList{"--play"} + framed), "0 ");
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(device.played.data()), 2 * device.played.size()),
+        raw);
+
     device.failStep("open", 4);
     EXPECT_EQ(run({"--play", "1"}), "1 SuonaSequenza: error: 1. waveOutOpen failed -  4\n");
+}
+
+// Every way out of a keyed play, on one timeline of line and device steps at their time in ms.
+// "12 3" (DTMF1, 70 ms tones) sounds for 570 ms; each wait lets 10 ms pass.
+TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
+{
+    const QStringList ptt = {"--ptt", "serial:/dev/ttyFAKE:rts"};
+    const std::string keyed = "line@0 KEY@0 open@250 prep@250 write@250 ";
+    const struct {
+        QStringList args;
+        std::map<std::string, std::string> lineFailures;
+        std::string deviceFailure;
+        int signal;
+        std::uint32_t signalAt;
+        int status;
+        std::string timeline;
+        const char* err; // its start
+    } table[] = {
+        // clang-format off
+        {ptt, {}, "", 0, 0, 0, keyed + "unprep@820 close@820 UNKEY@870", ""},
+        {ptt + QStringList{"--ptt-lead", "100", "--ptt-tail", "0"}, {}, "", 0, 0, 0,
+         "line@0 KEY@0 open@100 prep@100 write@100 unprep@670 close@670 UNKEY@670", ""},
+        {ptt, {{"open", "cannot open PTT port"}}, "", 0, 0, 1, "line@0", "quorvel-render: cannot open PTT"},
+        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, "line@0 KEY@0 UNKEY@0", "quorvel-render: cannot key"},
+        {ptt, {{"unkey", "cannot release"}}, "", 0, 0, 1, keyed + "unprep@820 close@820 UNKEY@870",
+         "quorvel-render: cannot release"},
+        {ptt, {}, "open", 0, 0, 1, "line@0 KEY@0 open@250 UNKEY@250", "SuonaSequenza: error: 1."},
+        {ptt, {}, "prepareHeader", 0, 0, 1, "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250",
+         "SuonaSequenza: error: 2."},
+        {ptt, {}, "write", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
+        {ptt, {}, "deviceError", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
+        {ptt, {}, "unprepareHeader", 0, 0, 1, keyed + "unprep@820 reset@820 close@820 UNKEY@820",
+         "SuonaSequenza: error: 4."},
+        // No tone set: the render fails after the device was opened.
+        {ptt + QStringList{"-i", "-1"}, {}, "", 0, 0, 1,
+         "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250", "Quorvel: error: "},
+        {ptt + QStringList{"--calls", "100000"}, {}, "", 0, 0, 1, "", "quorvel-render: Overflow: the framed"},
+        {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500", "stopped after 250 ms\n"},
+        {ptt, {}, "", SIGTERM, 100, 143, "line@0 KEY@0 UNKEY@100", "stopped after 0 ms\n"},
+        {ptt, {}, "", SIGINT, 830, 130, keyed + "unprep@820 close@820 UNKEY@830", "stopped after 570 ms\n"},
+        {{}, {}, "", SIGHUP, 300, 129, "open@0 prep@0 write@0 reset@300 close@300", "stopped after 300 ms\n"},
+        // clang-format on
+    };
+    const std::map<std::string, std::string> device = {{"prepareHeader", "prep"},
+                                                       {"unprepareHeader", "unprep"}},
+                                             line = {{"open", "line"},
+                                                     {"key", "KEY"},
+                                                     {"unkey", "UNKEY"}};
+    for (const auto& row : table) {
+        FakeWaveOut wave;
+        FakeTickCounter ticks;
+        FakeEventPump events;
+        FakeSignalWatch stopSignals;
+        std::ostringstream out, err;
+        StderrMessages messages{err};
+        std::string timeline;
+        const auto note = [&](const std::string& step) {
+            timeline += (timeline.empty() ? "" : " ") + step + '@' + std::to_string(ticks.now);
+        };
+        std::uint32_t writtenAt = 0;
+        wave.onCall = [&](const std::string& step) {
+            writtenAt = step == "write" ? ticks.now : writtenAt;
+            note(device.contains(step) ? device.at(step) : step);
+        };
+        if (!row.deviceFailure.empty())
+            wave.failStep(row.deviceFailure, 6);
+        bool raised = false;
+        events.onWait = [&](auto limit) {
+            ticks.advance(static_cast<std::uint32_t>(std::min<long>(limit.count(), 10)));
+        };
+        events.onPass = [&](int) {
+            if (row.signal != 0 && !raised && ticks.now >= row.signalAt)
+                raised = true, stopSignals.raise(row.signal);
+            if (!wave.played.empty() && ticks.now - writtenAt >= 570)
+                wave.setDone();
+        };
+        PlayServices play{wave, ticks, messages, events, &stopSignals};
+        play.pttLines = [&](const PttSpec& spec) {
+            EXPECT_EQ(spec.path, "/dev/ttyFAKE");
+            return std::make_unique<RecordingPttLine>(
+                [&](const std::string& step) { note(line.at(step)); }, row.lineFailures);
+        };
+        const QStringList args = QStringList{"quorvel-render", "--play", "-t", "70"} + row.args +
+                                 QStringList{"--", "12 3"};
+        EXPECT_EQ(runRenderCommand(args, out, err, &play), row.status) << row.timeline;
+        EXPECT_EQ(timeline, row.timeline);
+        EXPECT_THAT(err.str(), StartsWith(row.err)) << row.timeline;
+        EXPECT_FALSE(stopSignals.watching()) << row.timeline;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "WaveOut.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,9 +21,13 @@ public:
     };
 
     std::uint32_t inputDevices = 1;
-    std::uint32_t outputDevices = 1;
+    std::uint32_t outputCount = 1;
     bool doneOnWrite = false; // the buffer plays at once
     std::map<std::string, std::int32_t> failures;
+    std::vector<OutputDevice> outputList;           // what outputDevices() lists
+    std::function<void(const std::string&)> onCall; // hears every step as it is recorded
+    std::string openedOn;                           // the output chosen when open() ran
+    std::vector<std::int16_t> played;               // the samples of the last write
 
     void failStep(const std::string& step, std::int32_t code) { failures[step] = code; }
     // Marks the written header done and wakes the wait, as the device does at the end.
@@ -34,11 +39,13 @@ public:
     const std::vector<Call>& calls() const { return m_calls; }
     const std::vector<std::string>& steps() const { return m_steps; }
 
+    std::vector<OutputDevice> outputDevices() override { return outputList; }
     std::uint32_t inputDeviceCount() override { return inputDevices; }
-    std::uint32_t outputDeviceCount() override { return outputDevices; }
+    std::uint32_t outputDeviceCount() override { return outputCount; }
     std::int32_t open(WaveHandle& handle, const WaveFormat&) override
     {
         handle = failures["open"] == 0 ? 0x51 : handle; // a failed open gives no handle
+        openedOn = outputDevice();
         return record("open", 0);
     }
     std::int32_t prepareHeader(WaveHandle handle, WaveHeader& header) override
@@ -48,6 +55,7 @@ public:
     std::int32_t write(WaveHandle handle, WaveHeader& header) override
     {
         m_written = &header;
+        played.assign(header.lpData, header.lpData + header.dwBufferLength / 2);
         if (doneOnWrite)
             setDone();
         return record("write", handle, &header);
@@ -65,6 +73,8 @@ private:
     {
         m_calls.push_back({step, handle, header ? header->dwBufferLength : 0});
         m_steps.push_back(step);
+        if (onCall)
+            onCall(step);
         return failures[step];
     }
 

@@ -1,3 +1,4 @@
+#include "CallFraming.h"
 #include "DtmfModule.h"
 #include "DtmfTable.h"
 #include "ReferenceRenderer.h"
@@ -159,4 +160,70 @@ TEST(Synthesis, TermsNearARoundingBoundaryFallBackToStdSin)
         synthesizeRun(&sample, 1, 1, step, 0, 16000);
         EXPECT_EQ(sample, referenceTerm(16000, 1, step)) << half;
     }
+}
+
+// Where every run of silence of a framed "12 3" (70 ms tones, 60 ms pauses, 300 ms blanks)
+// starts and ends, by sample index from 1, and the length of the whole buffer.
+TEST(CallFraming, SilencesStartAndEndOnTheirSamples)
+{
+    const auto silences = [](std::span<const std::int16_t> s) {
+        std::string runs;
+        for (std::size_t i = 0, j = 0; i < s.size(); i = std::max(i + 1, j)) {
+            for (j = i; j < s.size() && s[j] == 0; ++j) {
+            }
+            if (j - i >= 20) // a tone holds no such run
+                runs += std::to_string(i + 1) + '-' + std::to_string(j) + ' ';
+        }
+        return runs + '/' + std::to_string(s.size());
+    };
+    const std::pair<CallFraming, const char*> table[] = {
+        {{}, "1546-2869 4415-11030 /12575"}, // the window's: a pause between tones, a blank
+        {{.leadInMs = 200, .tailMs = 100}, "1-4410 5956-7279 8825-15440 16986-19190 /19190"},
+        {{.firstToneMs = 100}, "2207-3530 5076-11691 /13897"}, // 1 and 3: 2206 samples each
+        {{.firstToneMs = 0}, "2-1325 2871-9486 /9487"},
+        // 10 ms is 220.5 samples: 220. Twice, 600 ms (13230 samples) apart.
+        {{.leadInMs = 10, .calls = 2, .callGapMs = 600},
+         "1-220 1766-3089 4635-11250 12796-26025 27571-28894 30440-37055 /38600"},
+        {{.tailMs = 250, .firstToneMs = 100, .calls = 3, .levelDb = -6},
+         "2207-3530 5076-11691 16104-17427 18973-25588 30001-31324 32870-39485 41692-47203 "
+         "/47203"},
+    };
+    modTone window = dtmfModule(70, 60, 300);
+    renderSequence(window, "12 3", 0);
+    for (const auto& [framing, runs] : table) {
+        modTone m = dtmfModule(70, 60, 300);
+        m.Framing = framing;
+        renderSequence(m, "12 3", 0);
+        EXPECT_EQ(silences(m.SampleBuffer.samples()), runs);
+        const FramedLayout layout = planFraming(m, "12 3");
+        for (std::int32_t k = 0; k < layout.calls && !framing.firstToneMs; ++k)
+            EXPECT_TRUE(
+                std::ranges::equal(m.SampleBuffer.samples().subspan(layout.callStart(k) - 1, 12575),
+                                   window.SampleBuffer.samples()))
+                << runs << ": call " << k; // each call is the window's
+    }
+}
+
+TEST(CallFraming, FirstToneLevelAndLengthLimit)
+{
+    // A first tone as long as the others, and 0 dB, change no sample.
+    modTone m = dtmfModule(70, 60, 300);
+    m.Framing = {.firstToneMs = 70, .levelDb = 0};
+    renderSequence(m, "12 3", 0);
+    EXPECT_TRUE(std::ranges::equal(m.SampleBuffer.samples(), referenceRender(m, "12 3", 0)));
+    // -20 dB is a gain of 0.1: halves go to the even neighbour.
+    std::vector<std::int16_t> samples = {5, 15, 25, -5, 8561, -29199, 32767};
+    applyLevel(samples, -20);
+    EXPECT_THAT(samples, testing::ElementsAre(0, 2, 2, 0, 856, -2920, 3277));
+    // Refused before anything is allocated: more than 2^30 - 1 samples, or a gain above 0 dB.
+    m.Framing = {.calls = 100000};
+    EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
+    m.Framing = {.leadInMs = (1073741823.0 - 12575) / 22.05}; // just fits
+    EXPECT_EQ(planFraming(m, "12 3").total(), 1073741823);
+    m.SampleBuffer.reallocate(1);
+    m.Framing.leadInMs += 1 / 22.05;
+    EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
+    EXPECT_EQ(m.SampleBuffer.size(), 1); // nothing was allocated
+    m.Framing = {.levelDb = 0.5};
+    EXPECT_THROW(prepareBuffer(m, "12 3"), InvalidArgumentError);
 }

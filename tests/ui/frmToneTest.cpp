@@ -70,7 +70,7 @@ const std::tuple<const char*, int, int, int, int> kLayout[] = {
 
 TEST_F(WindowTest, StartUpChecksTheDeviceThenLoadsHiddenAndShowsTheDesignedWindow)
 {
-    device.inputDevices = device.outputDevices = 0;
+    device.inputDevices = device.outputCount = 0;
     EXPECT_EQ(Main(m, cycle, messages), nullptr);
     expectLast(1, "Questo PC non ha schede audio.\r\nIl programma verrà ora chiuso.", "Quorvel",
                Icon::Critical);

@@ -1,0 +1,128 @@
+#include "RadioOptions.h"
+
+#include "DurationText.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+const char* const kRadioExamples =
+    "Key a radio through a CM108 USB interface (GPIO 3) and send a ZVEI1 call twice,\n"
+    "600 ms apart, its first tone 700 ms long to open scanning receivers:\n"
+    "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r --play \\\n"
+    "      --device NAME --ptt cm108:/dev/hidraw0 --first-tone 700 --calls 2 \\\n"
+    "      --call-gap 600 12345\n";
+
+namespace
+{
+
+// The longest a transmitter is kept keyed around the sound.
+constexpr double kLongestPttWaitMs = 60000;
+
+class Reader
+{
+public:
+    explicit Reader(const QCommandLineParser& parser) : m_parser(parser) {}
+
+    bool isSet(const char* name) const { return m_parser.isSet(name); }
+    const std::optional<std::string>& error() const { return m_error; }
+
+    // A number as a duration box takes it; below is its lowest and above its highest value.
+    void number(const char* name, double& value, double lowest, double highest,
+                const char* what = "a number of milliseconds")
+    {
+        if (!isSet(name) || m_error)
+            return;
+        const std::string text = m_parser.value(name).toStdString();
+        const auto read = parseDurationText(text);
+        if (!read)
+            fail(name, text, std::string("is not ") + what);
+        else if (*read < lowest)
+            fail(name, text, lowest == 0 ? "is negative" : "is too small");
+        else if (*read > highest)
+            fail(name, text, "is more than " + std::to_string(std::lround(highest)));
+        else
+            value = *read;
+    }
+
+    void needs(const char* name, const char* other, bool present)
+    {
+        if (!m_error && isSet(name) && !present)
+            m_error = std::string("--") + name + " needs " + other;
+    }
+
+    void fail(const char* name, const std::string& text, const std::string& why)
+    {
+        if (!m_error)
+            m_error = std::string("invalid value for --") + name + ": '" + text + "' " + why;
+    }
+
+    QString value(const char* name) const { return m_parser.value(name); }
+
+private:
+    const QCommandLineParser& m_parser;
+    std::optional<std::string> m_error;
+};
+
+} // namespace
+
+void addRadioOptions(QCommandLineParser& parser)
+{
+    parser.addOptions({
+        {"lead-in", "Silence before the first tone, in ms (default 0).", "MS"},
+        {"tail", "Silence after the last tone, in ms (default 0).", "MS"},
+        {"first-tone", "The first tone of each sequence lasts MS instead of the tone duration.",
+         "MS"},
+        {"calls", "Send the whole rendered sequence N times (default 1).", "N"},
+        {"call-gap", "Silence between two calls, in ms (default 0).", "MS"},
+        {"level", "Gain in dB, 0 or less (default 0: the samples as rendered).", "DB"},
+        {"ptt",
+         "Key a transmitter around --play: serial:DEVICE:rts or serial:DEVICE:dtr (either "
+         "with :invert), or cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default).",
+         "LINE"},
+        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
+        {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"list-devices",
+         "Print the audio outputs, one a line: name, a tab and a description; the default "
+         "output's line ends in a tab and \"default\"."},
+        {"device", "Play on this output (a name from --list-devices) instead of the default.",
+         "NAME"},
+    });
+}
+
+std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options)
+{
+    Reader read(parser);
+    constexpr double kAny = 1e300;
+    CallFraming& framing = options.framing;
+    read.number("lead-in", framing.leadInMs, 0, kAny);
+    read.number("tail", framing.tailMs, 0, kAny);
+    if (read.isSet("first-tone")) {
+        framing.firstToneMs = 0;
+        read.number("first-tone", *framing.firstToneMs, 0, kAny);
+    }
+    read.number("call-gap", framing.callGapMs, 0, kAny);
+    read.number("level", framing.levelDb, -kAny, 0, "a number of decibels");
+    if (read.isSet("calls") && !read.error()) {
+        bool ok = false;
+        framing.calls = read.value("calls").toInt(&ok);
+        if (!ok || framing.calls < 1)
+            read.fail("calls", read.value("calls").toStdString(), "is not a count of 1 or more");
+    }
+    read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
+    read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
+    if (read.isSet("ptt") && !read.error()) {
+        auto spec = parsePttSpec(read.value("ptt").toStdString());
+        if (auto* why = std::get_if<std::string>(&spec))
+            return "--ptt: " + *why;
+        options.ptt = std::get<PttSpec>(spec);
+    }
+    const bool play = read.isSet("play");
+    read.needs("ptt", "--play", play);
+    read.needs("device", "--play", play);
+    read.needs("ptt-lead", "--ptt", options.ptt.has_value());
+    read.needs("ptt-tail", "--ptt", options.ptt.has_value());
+    options.listDevices = read.isSet("list-devices");
+    if (read.isSet("device"))
+        options.device = read.value("device").toStdString();
+    return read.error();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "PttLine.h"
+
+#include <array>
+#include <cstdint>
+
+// Keys through a GPIO pin of a CM108/CM119 USB sound interface, written as HID output
+// reports to its /dev/hidrawN.
+class Cm108Ptt : public PttLine
+{
+public:
+    static constexpr int kDefaultGpio = 3;
+
+    // gpio: 1 to 8.
+    Cm108Ptt(std::string path, int gpio);
+    ~Cm108Ptt() override;
+    Cm108Ptt(const Cm108Ptt&) = delete;
+    Cm108Ptt& operator=(const Cm108Ptt&) = delete;
+
+    std::string open() override;
+    std::string key() override { return write(true); }
+    std::string unkey() override { return write(false); }
+
+    // Report number 0, then 0, the data bits, the direction mask, 0. The data comes before
+    // the mask: interfaces ignore the reverse order.
+    static std::array<std::uint8_t, 5> report(int gpio, bool keyed);
+
+private:
+    std::string write(bool keyed);
+
+    std::string m_path;
+    int m_gpio;
+    int m_fd = -1;
+};

@@ -1,0 +1,48 @@
+#include "SerialPtt.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+SerialPtt::SerialPtt(std::string path, Pin pin, bool invert)
+    : m_path(std::move(path)), m_pin(pin), m_invert(invert)
+{
+}
+
+SerialPtt::~SerialPtt()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::string SerialPtt::open()
+{
+    // Non-blocking: a port whose carrier is down must not hold the open.
+    m_fd = ::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        return "cannot open PTT port " + m_path + ": " + std::strerror(errno);
+    // With HUPCL the driver drops both lines when the port closes, which keys an inverted
+    // line just as the program ends. Without it the lines stay released after the close.
+    termios settings{};
+    if (::tcgetattr(m_fd, &settings) == 0) {
+        settings.c_cflag &= ~tcflag_t{HUPCL};
+        ::tcsetattr(m_fd, TCSANOW, &settings);
+    }
+    return drive(false);
+}
+
+std::string SerialPtt::drive(bool keyed)
+{
+    const int bit = m_pin == Pin::Rts ? TIOCM_RTS : TIOCM_DTR;
+    const bool high = keyed != m_invert;
+    if (m_fd >= 0 && ::ioctl(m_fd, high ? TIOCMBIS : TIOCMBIC, &bit) == 0)
+        return {};
+    const int error = m_fd >= 0 ? errno : EBADF;
+    return std::string("cannot ") + (keyed ? "key" : "release") +
+           " the transmitter: " + (m_pin == Pin::Rts ? "RTS" : "DTR") + " of " + m_path +
+           " cannot be set (" + std::strerror(error) +
+           (error == ENOTTY ? "; is it a serial port with modem lines?" : "") + ")";
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "PttLine.h"
+
+#include <functional>
+#include <map>
+#include <string>
+
+// A PTT line that drives nothing: it hands each step ("open", "key", "unkey") to record, so
+// that a test can put them on one timeline with the sound, and fails a step with the text
+// set in failures.
+class RecordingPttLine : public PttLine
+{
+public:
+    explicit RecordingPttLine(std::function<void(const std::string&)> record,
+                              std::map<std::string, std::string> failures = {})
+        : m_record(std::move(record)), m_failures(std::move(failures))
+    {
+    }
+
+    std::string open() override { return step("open"); }
+    std::string key() override { return step("key"); }
+    std::string unkey() override { return step("unkey"); }
+
+private:
+    std::string step(const std::string& name)
+    {
+        m_record(name);
+        return m_failures[name];
+    }
+
+    std::function<void(const std::string&)> m_record;
+    std::map<std::string, std::string> m_failures;
+};
