@@ -23,6 +23,7 @@
 //                  BadDeviceId (2)  the server has no such output (or no output at all)
 //                  Allocated (4)    the server refused the stream
 //                  BadFormat (32)   not 16-bit PCM at a rate the server takes
+//                  NoMemory (7)     the client library could not start its thread
 //   deviceError()  NoDriver (6)     the server went away during the play
 //                  Error (1)        the server ended the stream during the play
 //                  TimedOut (258)   the server stopped answering during the play, or the
