@@ -106,29 +106,85 @@ FileBytes readFileBytes(const std::filesystem::path& path)
     return result;
 }
 
-std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
+namespace
 {
-    struct stat status {
-    };
-    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-        return kindOf(status.st_mode);
-    errno = 0;
-    Descriptor file(::open(path.c_str(),
-                           O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
-    if (file.get() < 0)
-        return lastReason();
+
+std::string writeAll(int fd, std::string_view bytes)
+{
     std::size_t done = 0;
     while (done < bytes.size()) {
         errno = 0;
-        const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return lastReason();
         done += static_cast<std::size_t>(n);
     }
+    return {};
+}
+
+// The old way, for a folder where no new file can be made but the file itself can be written.
+std::string writeInPlace(const std::filesystem::path& path, std::string_view bytes)
+{
+    errno = 0;
+    Descriptor file(::open(path.c_str(),
+                           O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
+    if (file.get() < 0)
+        return lastReason();
+    if (std::string reason = writeAll(file.get(), bytes); !reason.empty())
+        return reason;
     errno = 0;
     if (::close(file.release()) != 0)
         return lastReason();
     return {};
+}
+
+} // namespace
+
+std::string writeFileBytes(const std::filesystem::path& given, std::string_view bytes)
+{
+    // A link is followed, so that the file it names gets the new content.
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::is_symlink(given, ec)
+                                     ? std::filesystem::weakly_canonical(given, ec)
+                                     : given;
+    if (ec)
+        path = given;
+    struct stat status {
+    };
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode))
+        return kindOf(status.st_mode);
+    // A file that we may not write stays as it is, even where the folder would let a new one
+    // take its place.
+    if (exists) {
+        errno = 0;
+        Descriptor probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        if (probe.get() < 0)
+            return lastReason();
+    }
+    // The new content goes to a file beside it, which replaces the old one only when it is
+    // complete: a full disk must not leave a cut record where the last good one was.
+    std::string temporary =
+        (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.get() < 0)
+        return writeInPlace(path, bytes);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(file.get(), exists ? status.st_mode & 07777 : 0666 & ~mask);
+    std::string reason = writeAll(file.get(), bytes);
+    errno = 0;
+    if (reason.empty() && ::fsync(file.get()) != 0)
+        reason = lastReason();
+    errno = 0;
+    if (::close(file.release()) != 0 && reason.empty())
+        reason = lastReason();
+    errno = 0;
+    if (reason.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
+        reason = lastReason();
+    if (!reason.empty())
+        ::unlink(temporary.c_str());
+    return reason;
 }

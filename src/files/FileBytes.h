@@ -23,6 +23,8 @@ inline constexpr std::uint64_t kLargestFileBytes = 64ull << 20;
 FileBytes readFileBytes(const std::filesystem::path& path);
 
 // Replaces the file's content, creating it if needed. Returns the reason of a failure, or
-// an empty text on success. A failed close counts as a failure: the data may not be there.
-// A path that names something other than a regular file is refused, for the same reasons.
+// an empty text on success. The content is written beside the file and renamed over it when
+// complete, so a failure (a full disk, say) leaves the old content whole. A file that may not
+// be written is refused even where its folder would allow the rename. A path that names
+// something other than a regular file is refused, for the same reasons as in reading.
 std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes);

@@ -3,10 +3,13 @@
 #include "FakeWindow.h"
 #include "TempDir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 const std::string kDefault = "0,0,2,\"0123456789ABCDEF\",\"70\",\"0\",\"300\",0\r\n"; // 43 bytes
 
@@ -60,6 +63,24 @@ TEST(SettingsFile, LoadsInOrderSavesAndRecoversEveryFailingStep)
                                (record.empty() ? "" : "."));
         EXPECT_TRUE(record.empty() || dir.read(file.filename()) == record);
     }
+
+    // A save that fails partway (a full disk; here a limit on the size of a file) leaves the
+    // last good record whole, with no leftover beside it.
+    const std::string good = "5,6,3,\"a\",\"b\",\"c\",\"d\",1\r\n";
+    const auto full = dir.write("full.ini", good);
+    window.texts[0] = std::string(1000, '1');
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(SaveSettings(window, full).ok() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0); // the failure was reported
+    EXPECT_EQ(dir.read("full.ini"), good);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 4);
 
     // A record, the steps that fail while loading it, and the record saved after (if other).
     const std::tuple<std::string, std::vector<int>, std::string> cases[] = {
