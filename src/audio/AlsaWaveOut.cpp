@@ -128,7 +128,9 @@ void ignoreAlsaMessage(const char*, int, const char*, int, const char*, ...)
 
 } // namespace
 
-AlsaWaveOut::AlsaWaveOut(std::chrono::milliseconds deadline) : m_deadline(deadline)
+// Mono only: the writer opens the PCM for one channel.
+AlsaWaveOut::AlsaWaveOut(std::chrono::milliseconds deadline)
+    : m_deadline(deadline), m_opens(1, static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
 {
     snd_lib_error_set_handler(ignoreAlsaMessage);
 }
@@ -163,99 +165,49 @@ std::uint32_t AlsaWaveOut::outputDeviceCount()
 
 std::int32_t AlsaWaveOut::open(WaveHandle& handle, const WaveFormat& format)
 {
-    if (format.wFormatTag != 1 || format.nChannels != 1 || format.wBitsPerSample != 16 ||
-        format.nBlockAlign != 2 || format.nSamplesPerSec == 0 ||
-        format.nSamplesPerSec > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
-        return WaveResult::BadFormat;
+    if (const std::int32_t unplayable = m_opens.checkFormat(format))
+        return unplayable;
     std::unique_ptr<AlsaStream> stream;
     const std::int32_t result =
         AlsaStream::open(pcmName(), format.nSamplesPerSec, m_deadline, stream);
     if (result != WaveResult::NoError)
         return result;
-    do {
-        ++m_lastHandle;
-    } while (m_lastHandle == 0 || m_opens.count(m_lastHandle) != 0);
-    m_opens[m_lastHandle].stream = std::move(stream);
-    handle = m_lastHandle;
+    handle = m_opens.add(std::move(stream));
     return WaveResult::NoError;
 }
 
 std::int32_t AlsaWaveOut::prepareHeader(WaveHandle handle, WaveHeader& header)
 {
-    Open* open = find(handle);
-    if (!open)
-        return WaveResult::InvalidHandle;
-    if (!header.lpData || header.dwBufferLength == 0 || header.dwBufferLength % 2 != 0)
-        return WaveResult::InvalidParam;
-    if (open->queued && open->header && (open->header->dwFlags.load() & WHDR_DONE) == 0)
-        return WaveResult::StillPlaying;
-    open->header = &header;
-    open->queued = false;
-    header.dwFlags.fetch_and(~WHDR_DONE);
-    header.dwFlags.fetch_or(WHDR_PREPARED);
-    return WaveResult::NoError;
+    return m_opens.prepare(handle, header);
 }
 
 std::int32_t AlsaWaveOut::write(WaveHandle handle, WaveHeader& header)
 {
-    Open* open = find(handle);
-    if (!open)
-        return WaveResult::InvalidHandle;
-    if (open->header != &header || (header.dwFlags.load() & WHDR_PREPARED) == 0)
-        return WaveResult::Unprepared;
-    if (open->queued && (header.dwFlags.load() & WHDR_DONE) == 0)
-        return WaveResult::StillPlaying;
-    header.dwFlags.fetch_and(~WHDR_DONE);
-    const std::int32_t result = open->stream->play(header, [this] { wakeUp(); });
-    open->queued = result == WaveResult::NoError;
-    return result;
+    return m_opens.write(handle, header, [this, &header](Open& open) {
+        return open.stream->play(header, [this] { wakeUp(); });
+    });
 }
 
 std::int32_t AlsaWaveOut::unprepareHeader(WaveHandle handle, WaveHeader& header)
 {
-    Open* open = find(handle);
-    if (!open)
-        return WaveResult::InvalidHandle;
-    if (open->header != &header)
-        return WaveResult::Unprepared;
-    if (open->queued && (header.dwFlags.load() & WHDR_DONE) == 0)
-        return WaveResult::StillPlaying;
-    header.dwFlags.fetch_and(~WHDR_PREPARED);
-    open->header = nullptr;
-    open->queued = false;
-    return WaveResult::NoError;
+    return m_opens.unprepare(handle, header);
 }
 
 std::int32_t AlsaWaveOut::close(WaveHandle handle)
 {
-    const auto it = m_opens.find(handle);
-    if (it == m_opens.end())
-        return WaveResult::InvalidHandle;
-    const Open& open = it->second;
-    if (open.queued && open.header && (open.header->dwFlags.load() & WHDR_DONE) == 0)
-        return WaveResult::StillPlaying;
-    m_opens.erase(it); // the stream closes its PCM on the writer thread
-    return WaveResult::NoError;
+    // Nothing to hold: the stream closes its PCM on the writer thread.
+    return m_opens.close(handle, [] { return nullptr; });
 }
 
 std::int32_t AlsaWaveOut::reset(WaveHandle handle)
 {
-    Open* open = find(handle);
-    if (!open)
-        return WaveResult::InvalidHandle;
-    open->stream->stop(); // snd_pcm_drop on the writer; marks the header done
-    open->queued = false;
-    return WaveResult::NoError;
+    // snd_pcm_drop on the writer; the stream forgets the buffer under its lock, so the writer
+    // cannot read it once stop() returns.
+    return m_opens.reset(handle, [](Open& open) { open.stream->stop(); });
 }
 
 std::int32_t AlsaWaveOut::deviceError(WaveHandle handle)
 {
-    Open* open = find(handle);
+    const Open* open = m_opens.find(handle);
     return open ? open->stream->error() : WaveResult::InvalidHandle;
-}
-
-AlsaWaveOut::Open* AlsaWaveOut::find(WaveHandle handle)
-{
-    const auto it = m_opens.find(handle);
-    return it == m_opens.end() ? nullptr : &it->second;
 }

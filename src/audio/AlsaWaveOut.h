@@ -1,10 +1,9 @@
 #pragma once
 
+#include "WaveDeviceTable.h"
 #include "WaveOut.h"
 
 #include <chrono>
-#include <map>
-#include <memory>
 
 class AlsaStream;
 
@@ -50,16 +49,10 @@ public:
     std::int32_t deviceError(WaveHandle handle) override;
 
 private:
-    struct Open {
-        std::unique_ptr<AlsaStream> stream;
-        WaveHeader* header = nullptr; // prepared on this handle
-        bool queued = false;
-    };
+    using Open = WaveDeviceTable<AlsaStream>::Device;
 
-    Open* find(WaveHandle handle);
     std::string pcmName() const;
 
     std::chrono::milliseconds m_deadline;
-    std::map<WaveHandle, Open> m_opens;
-    WaveHandle m_lastHandle = 0;
+    WaveDeviceTable<AlsaStream> m_opens;
 };

@@ -2,10 +2,8 @@
 
 #include "PulseConnection.h"
 #include "PulseStream.h"
+#include "WaveDeviceTable.h"
 #include "WaveOut.h"
-
-#include <map>
-#include <memory>
 
 // Sound output through the sound server's own client library (libpulse, asynchronous API),
 // which PulseAudio and PipeWire's PulseAudio service both speak.
@@ -55,17 +53,8 @@ public:
     std::int32_t deviceError(WaveHandle handle) override;
 
 private:
-    // One open device: its stream and the header prepared for it.
-    struct Device {
-        std::unique_ptr<PulseStream> stream; // null once reset
-        WaveHeader* header = nullptr;
-        bool queued = false; // written and not yet reset
-    };
-
-    Device* find(WaveHandle handle);
-    static bool busy(const Device& device);
+    using Device = WaveDeviceTable<PulseStream>::Device; // its stream is null once reset
 
     PulseConnection m_connection;
-    std::map<WaveHandle, Device> m_devices;
-    WaveHandle m_lastHandle = 0;
+    WaveDeviceTable<PulseStream> m_devices;
 };
