@@ -10,8 +10,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <filesystem>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <sstream>
