@@ -2,7 +2,8 @@
 # quorvel-render --play on a machine where no sound server answers, so that it plays through
 # ALSA, in private ALSA configurations that this script writes (never the user's sound):
 #   1. no configuration and no sound card: the start-up message, exit status 1;
-#   2. the default output is a file plugin: the file decodes with multimon-ng;
+#   2. the default output is a file plugin: it is listed as the default output, and the file
+#      holds the rendered samples byte for byte and decodes with multimon-ng;
 #   3. the default output is the pulse plugin, aimed at a private server that the programs'
 #      own probe cannot see: the recorded monitor decodes;
 #   4. a stop 2 s into a 4 s tone drops the sound at once (recorded: well under 4 s);
@@ -14,14 +15,8 @@ alsa_test=$2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private-pulse.sh"
 
+test_traps
 sink=quorvel_alsa_sink
-player=""
-cleanup() {
-    stop_pid "$player"
-    private_pulse_stop
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM HUP
 
 private_pulse_start "$sink"
 dir=$PRIVATE_PULSE_DIR
@@ -54,8 +49,12 @@ fi
 
 echo "2. file plugin"
 conf=$(alsa_config file "type file slave.pcm \"null\" file \"$dir/file.raw\" format \"raw\"")
+devices=$(alsa_play "$conf" "$render" --list-devices)
+echo "   outputs: $devices"
+grep -q $'^default\t.*\tdefault$' <<<"$devices"
 played=$(alsa_play "$conf" "$render" --play -s DTMF1 -- "0123456789ABCDEF 1470")
 echo "   $played"
+"$render" -s DTMF1 -- "0123456789ABCDEF 1470" | cmp - "$dir/file.raw"
 expect_dtmf_decode "$dir/file.raw" "0123456789ABCD*#1470" "   file plugin"
 
 echo "3. pulse plugin into the recorded private server"
@@ -80,22 +79,11 @@ echo "   tone recorded: $ms ms, of which 100 ms warm-up and 4000 ms if never sto
 
 echo "5. the server killed mid-play"
 alsa_play "$conf" "$render" --play -s DTMF1 -t 5000 -- 1 >"$dir/killed.out" 2>&1 &
-player=$!
+TEST_PIDS+=($!)
 sleep 1.5
-kill -9 "$PRIVATE_PULSE_PID"
-wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
-PRIVATE_PULSE_PID=""
+private_pulse_kill
 status=0
-for _ in $(seq 150); do
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$player" 2>/dev/null; then
-    echo "quorvel-render still runs 15 s after the server was killed" >&2
-    exit 1
-fi
-wait "$player" || status=$?
-player=""
+wait_exit "${TEST_PIDS[0]}" 15 || status=$?
 echo "   exit status $status: $(cat "$dir/killed.out")"
 ((status == 1)) && grep -q '3\. waveOutWrite failed -  6' "$dir/killed.out"
 

@@ -16,6 +16,11 @@
 #                              removes the directory
 #   record_monitor_start SINK  records the sink's monitor to $PRIVATE_PULSE_RECORDING
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
+#   wait_exit PID SECONDS      waits for a child to end; returns its status (124: still runs)
+#   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
+#   test_traps                 stops, however the script ends, the pids in TEST_PIDS, the
+#                              window and display (private-window.sh), the server and TEST_DIR
+#                              (after showing the logs in its folders if the script failed)
 #
 # Needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils), or pipewire,
 # wireplumber, pipewire-pulse and dbus.
@@ -118,6 +123,39 @@ stop_pid() {
     fi
 }
 
+wait_exit() {
+    local tries=$(($2 * 10))
+    while ((tries-- > 0)) && kill -0 "$1" 2>/dev/null; do
+        sleep 0.1
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        echo "process $1 still runs after $2 s" >&2
+        return 124
+    fi
+    wait "$1"
+}
+
+TEST_PIDS=()
+TEST_DIR=""
+test_cleanup() {
+    local status=$? pid log
+    if ((status != 0)) && [[ -n "$TEST_DIR" ]]; then
+        for log in "$TEST_DIR"/*/*.log; do
+            [[ ! -s "$log" ]] || { echo "--- $log" && cat "$log"; } >&2
+        done
+    fi
+    for pid in "${TEST_PIDS[@]}"; do
+        stop_pid "$pid"
+    done
+    ! declare -F private_x_stop >/dev/null || private_x_stop
+    private_pulse_stop
+    [[ -z "$TEST_DIR" ]] || rm -rf "$TEST_DIR"
+}
+test_traps() {
+    trap test_cleanup EXIT
+    trap "exit 1" INT TERM HUP
+}
+
 record_monitor_start() {
     PRIVATE_PULSE_RECORDING=$PRIVATE_PULSE_DIR/monitor.raw
     parec -d "$1.monitor" --latency-msec=20 --rate=22050 --channels=1 --format=s16le \
@@ -133,8 +171,7 @@ record_monitor_stop() {
     PRIVATE_PULSE_RECORDER=""
 }
 
-# expect_dtmf_decode RECORDING EXPECTED WHAT: decodes a raw 22050 Hz recording with
-# multimon-ng's DTMF demodulator; fails (status 1) unless the keys read are EXPECTED.
+# The recording is raw, 22050 Hz, as multimon-ng reads it.
 expect_dtmf_decode() {
     local recording=$1 expected=$2 what=$3 decoded
     decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
