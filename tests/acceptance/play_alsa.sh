@@ -31,11 +31,6 @@ alsa_config() {
     printf '</usr/share/alsa/alsa.conf>\npcm.!default { %s }\n' "$2" >"$dir/$1.conf"
     echo "$dir/$1.conf"
 }
-# Milliseconds of a raw 22050 Hz recording whose 10 ms windows hold a loud sample.
-sound_ms() {
-    od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
-        if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
-}
 
 echo "1. no sound server, no sound card"
 if grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null; then

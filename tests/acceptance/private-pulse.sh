@@ -17,6 +17,7 @@
 #   record_monitor_start SINK  records the sink's monitor to $PRIVATE_PULSE_RECORDING
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
 #   wait_exit PID SECONDS      waits for a child to end; returns its status (124: still runs)
+#   sound_ms RECORDING         prints how many ms of a recording hold sound (in 10 ms steps)
 #   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
 #   test_traps                 stops, however the script ends, the pids in TEST_PIDS, the
 #                              window and display (private-window.sh), the server and TEST_DIR
@@ -97,19 +98,13 @@ private_pulse_kill() {
 private_pulse_stop() {
     stop_pid "$PRIVATE_PULSE_RECORDER"
     PRIVATE_PULSE_RECORDER=""
-    if [[ -n "$PRIVATE_PULSE_DIR" && -s "$PRIVATE_PULSE_DIR/pids" ]]; then
-        local pid
-        for pid in $(cat "$PRIVATE_PULSE_DIR/pids"); do
-            kill -CONT "$pid" 2>/dev/null || true
-            kill "$pid" 2>/dev/null || true
-        done
-    fi
-    if [[ -n "$PRIVATE_PULSE_PID" ]]; then
-        kill -CONT "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        kill "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        PRIVATE_PULSE_PID=""
-    fi
+    # PipeWire's daemons, then the server or the session they run in (a test may have frozen it).
+    local pid
+    for pid in $(cat "$PRIVATE_PULSE_DIR/pids" 2>/dev/null) $PRIVATE_PULSE_PID; do
+        kill -CONT "$pid" 2>/dev/null || true
+        stop_pid "$pid"
+    done
+    PRIVATE_PULSE_PID=""
     if [[ -n "$PRIVATE_PULSE_DIR" ]]; then
         rm -rf "$PRIVATE_PULSE_DIR"
         PRIVATE_PULSE_DIR=""
@@ -133,6 +128,12 @@ wait_exit() {
         return 124
     fi
     wait "$1"
+}
+
+# Counts the 10 ms windows of the raw 22050 Hz recording that hold a loud sample.
+sound_ms() {
+    od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
+        if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
 }
 
 TEST_PIDS=()
