@@ -7,41 +7,23 @@ import ctypes
 import ctypes.util
 import sys
 
-ClientMessage = 33
-Long = ctypes.c_long
-
-
-class XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int), ("data", Long * 5)]
-
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", XClientMessageEvent), ("pad", Long * 24)]
-
-
-x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XInternAtom.restype = ctypes.c_ulong
-x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                           ctypes.POINTER(XEvent)]
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-display = x11.XOpenDisplay(None)
-if not display:
-    sys.exit("cannot open the display")
+c = ctypes
+# An XClientMessageEvent: type, serial, send_event, display, window, message_type, format and
+# five longs of data, padded to the size of an XEvent.
+fields = [c.c_int, c.c_ulong, c.c_int, c.c_void_p, c.c_ulong, c.c_ulong, c.c_int, c.c_long * 5]
+Event = type("Event", (c.Structure,), {"_fields_": [(f"f{i}", t) for i, t in enumerate(fields)]
+                                        + [("pad", c.c_long * 12)]})
+x11 = c.CDLL(c.util.find_library("X11"))
+x11.XOpenDisplay.restype = c.c_void_p
+x11.XInternAtom.restype = c.c_ulong
+x11.XInternAtom.argtypes = [c.c_void_p, c.c_char_p, c.c_int]
+x11.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.POINTER(Event)]
+x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [c.c_void_p]
+display = x11.XOpenDisplay(None) or sys.exit("cannot open the display")
 window = int(sys.argv[1], 0)
-event = XEvent()
-event.xclient.type = ClientMessage
-event.xclient.window = window
-event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
-event.xclient.format = 32
-event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", False)
-event.xclient.data[1] = 0  # CurrentTime
-x11.XSendEvent(display, window, False, 0, ctypes.byref(event))
+protocols = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
+delete = x11.XInternAtom(display, b"WM_DELETE_WINDOW", False)
+event = Event(33, 0, 0, None, window, protocols, 32, (c.c_long * 5)(delete, 0))  # ClientMessage
+x11.XSendEvent(display, window, False, 0, c.byref(event))
 x11.XFlush(display)
 x11.XCloseDisplay(display)

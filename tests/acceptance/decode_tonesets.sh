@@ -120,14 +120,10 @@ begin='<!-- decode-table:begin -->'
 end='<!-- decode-table:end -->'
 current=$(sed -n "/$begin/,/$end/p" "$readme" | sed '1d;$d')
 if [[ $update == --update ]]; then
-    python3 - "$readme" "$begin" "$end" "$table" <<'PY'
-import sys
-path, begin, end, table = sys.argv[1:5]
-text = open(path, encoding="utf-8").read()
-head, rest = text.split(begin, 1)
-_, tail = rest.split(end, 1)
-open(path, "w", encoding="utf-8").write(head + begin + "\n" + table + end + tail)
-PY
+    # The lines between the markers give way to the table.
+    TABLE=$table awk -v b="$begin" -v e="$end" '$0 == e { skip = 0 } !skip { print }
+        $0 == b { printf "%s", ENVIRON["TABLE"]; skip = 1 }' "$readme" >"$work/readme"
+    cat "$work/readme" >"$readme"
 elif [[ "$current" != "${table%$'\n'}" ]]; then
     echo "README.md's decode table differs from this run; regenerate it with:" >&2
     echo "  $0 $render $tonesets $readme --update" >&2

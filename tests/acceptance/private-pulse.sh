@@ -16,6 +16,12 @@
 #                              removes the directory
 #   record_monitor_start SINK  records the sink's monitor to $PRIVATE_PULSE_RECORDING
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
+#   wait_exit PID SECONDS      waits for a child to end; returns its status (124: still runs)
+#   sound_ms RECORDING         prints how many ms of a recording hold sound (in 10 ms steps)
+#   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
+#   test_traps                 stops, however the script ends, the pids in TEST_PIDS, the
+#                              window and display (private-window.sh), the server and TEST_DIR
+#                              (after showing the logs in its folders if the script failed)
 #
 # Needs pulseaudio and pactl (Debian: pulseaudio, pulseaudio-utils), or pipewire,
 # wireplumber, pipewire-pulse and dbus.
@@ -92,19 +98,13 @@ private_pulse_kill() {
 private_pulse_stop() {
     stop_pid "$PRIVATE_PULSE_RECORDER"
     PRIVATE_PULSE_RECORDER=""
-    if [[ -n "$PRIVATE_PULSE_DIR" && -s "$PRIVATE_PULSE_DIR/pids" ]]; then
-        local pid
-        for pid in $(cat "$PRIVATE_PULSE_DIR/pids"); do
-            kill -CONT "$pid" 2>/dev/null || true
-            kill "$pid" 2>/dev/null || true
-        done
-    fi
-    if [[ -n "$PRIVATE_PULSE_PID" ]]; then
-        kill -CONT "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        kill "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        wait "$PRIVATE_PULSE_PID" 2>/dev/null || true
-        PRIVATE_PULSE_PID=""
-    fi
+    # PipeWire's daemons, then the server or the session they run in (a test may have frozen it).
+    local pid
+    for pid in $(cat "$PRIVATE_PULSE_DIR/pids" 2>/dev/null) $PRIVATE_PULSE_PID; do
+        kill -CONT "$pid" 2>/dev/null || true
+        stop_pid "$pid"
+    done
+    PRIVATE_PULSE_PID=""
     if [[ -n "$PRIVATE_PULSE_DIR" ]]; then
         rm -rf "$PRIVATE_PULSE_DIR"
         PRIVATE_PULSE_DIR=""
@@ -116,6 +116,45 @@ stop_pid() {
         kill "$1" 2>/dev/null || true
         wait "$1" 2>/dev/null || true
     fi
+}
+
+wait_exit() {
+    local tries=$(($2 * 10))
+    while ((tries-- > 0)) && kill -0 "$1" 2>/dev/null; do
+        sleep 0.1
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        echo "process $1 still runs after $2 s" >&2
+        return 124
+    fi
+    wait "$1"
+}
+
+# Counts the 10 ms windows of the raw 22050 Hz recording that hold a loud sample.
+sound_ms() {
+    od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
+        if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
+}
+
+TEST_PIDS=()
+TEST_DIR=""
+test_cleanup() {
+    local status=$? pid log
+    if ((status != 0)) && [[ -n "$TEST_DIR" ]]; then
+        for log in "$TEST_DIR"/*/*.log; do
+            [[ ! -s "$log" ]] || { echo "--- $log" && cat "$log"; } >&2
+        done
+    fi
+    for pid in "${TEST_PIDS[@]}"; do
+        stop_pid "$pid"
+    done
+    ! declare -F private_x_stop >/dev/null || private_x_stop
+    private_pulse_stop
+    [[ -z "$TEST_DIR" ]] || rm -rf "$TEST_DIR"
+}
+test_traps() {
+    trap test_cleanup EXIT
+    trap "exit 1" INT TERM HUP
 }
 
 record_monitor_start() {
@@ -133,8 +172,7 @@ record_monitor_stop() {
     PRIVATE_PULSE_RECORDER=""
 }
 
-# expect_dtmf_decode RECORDING EXPECTED WHAT: decodes a raw 22050 Hz recording with
-# multimon-ng's DTMF demodulator; fails (status 1) unless the keys read are EXPECTED.
+# The recording is raw, 22050 Hz, as multimon-ng reads it.
 expect_dtmf_decode() {
     local recording=$1 expected=$2 what=$3 decoded
     decoded=$(multimon-ng -q -t raw -a DTMF "$recording" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')

@@ -2,15 +2,17 @@
 # private Xvfb display, driven with xdotool, so that a test never touches the user's display.
 #
 #   private_x_start DIR            starts Xvfb; exports DISPLAY; logs in DIR
-#   window_start QUORVEL DIR INI   starts quorvel in DIR/run with the shipped tone sets and
-#                                  the settings record INI; sets WINDOW_APP (its pid)
+#   window_start QUORVEL DIR [INI] starts quorvel in DIR/run with the shipped tone sets and
+#                                  the settings record INI (else the one left there); sets
+#                                  WINDOW_APP (its pid)
 #   window_find                    waits for the main window; sets WINDOW_ID, focuses it
-#   window_caption_ms [MIN]        waits for a play time (of at least MIN ms) in the caption;
+#   window_caption_ms [OTHER]      waits for a play time (other than OTHER ms) in the caption;
 #                                  prints it
 #   box_find TITLE [SECONDS]       waits for a message box; sets BOX_ID
 #   box_text                       prints the box's text (copied with Ctrl+C)
 #   box_close                      dismisses the box with Return
 #   window_close                   asks the window to close and waits for the process
+#   window_end SECONDS             waits for quorvel to end; returns its exit status
 #   private_x_stop                 stops quorvel and Xvfb, by pid
 #
 # Needs Xvfb, xdotool, xclip and python3.
@@ -51,10 +53,10 @@ private_x_stop() {
 }
 
 window_start() {
-    local quorvel=$1 dir=$2 ini=$3
+    local quorvel=$1 dir=$2 ini=${3:-}
     mkdir -p "$dir/run"
     cp "$PRIVATE_X_HERE/../../data/TONESETS.INI" "$dir/run/"
-    printf '%s\r\n' "$ini" >"$dir/run/Quorvel.ini"
+    [[ $# -lt 3 ]] || printf '%s\r\n' "$ini" >"$dir/run/Quorvel.ini"
     (cd "$dir/run" && exec "$quorvel") >"$dir/quorvel.log" 2>&1 &
     WINDOW_APP=$!
 }
@@ -73,16 +75,16 @@ window_find() {
 }
 
 window_caption_ms() {
-    local caption="" least=${1:-0}
+    local caption="" other=${1:-}
     for _ in $(seq 300); do
         caption=$(xdotool getwindowname "$WINDOW_ID")
-        if [[ "$caption" =~ ^Quorvel\ v3\ -\ ([0-9]+)mS$ ]] && ((BASH_REMATCH[1] >= least)); then
+        if [[ "$caption" =~ ^Quorvel\ v3\ -\ ([0-9]+)mS$ && "${BASH_REMATCH[1]}" != "$other" ]]; then
             echo "${BASH_REMATCH[1]}"
             return 0
         fi
         sleep 0.1
     done
-    echo "the caption never showed a play time: '$caption'" >&2
+    echo "the caption never showed a new play time: '$caption'" >&2
     return 1
 }
 
@@ -123,16 +125,13 @@ box_close() {
 
 window_close() {
     python3 "$PRIVATE_X_HERE/close-window.py" "$WINDOW_ID"
+    window_end 10
+}
+
+# window_end SECONDS: waits for quorvel to end; returns its exit status (124: it still runs).
+window_end() {
     local status=0
-    for _ in $(seq 100); do
-        kill -0 "$WINDOW_APP" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$WINDOW_APP" 2>/dev/null; then
-        echo "the window did not close" >&2
-        return 1
-    fi
-    wait "$WINDOW_APP" || status=$?
-    WINDOW_APP=""
+    wait_exit "$WINDOW_APP" "$1" || status=$?
+    ((status == 124)) || WINDOW_APP=""
     return "$status"
 }

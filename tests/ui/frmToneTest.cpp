@@ -318,8 +318,9 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
     const std::vector<std::string> stopped = {"open", "prepareHeader", "write", "reset", "close"};
     w.cmdTone_Click();
     EXPECT_EQ(steps(10), stopped);
-    EXPECT_EQ(std::tuple(w.windowTitle(), m.Playing, cycle.lastResult(), messages.shown().size()),
-              std::tuple("Quorvel v3 - 700mS", false, PlaybackCycle::Result::Stopped, 2u));
+    EXPECT_EQ(std::tuple(w.windowTitle(), m.Playing, cycle.lastResult(), messages.shown().size(),
+                         cycle.waiting()),
+              std::tuple("Quorvel v3 - 700mS", false, PlaybackCycle::Result::Stopped, 2u, false));
     w.cmdTone_Click();
     EXPECT_EQ(steps(15).back(), "close");
     EXPECT_EQ(std::tuple(w.windowTitle(), cycle.lastResult()),

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# `quorvel-render --play` on a private sound server (never the user's), its null sink's monitor
+# recorded, in one of these scenarios:
+#   dtmf    every DTMF symbol plays and decodes with multimon-ng, an independent decoder;
+#   timing  a 4 s tone's measured play time lies between its true duration and 150 ms more
+#           (the first stream after the recorder attaches ends late: a short play warms up);
+#   stop    SIGINT 1 s into a 10 s tone keyed on a CM108 PTT line (a plain file stands in for
+#           /dev/hidrawN) exits with 130, leaves less than 1.5 s of tone and releases the line;
+#           SIGTERM without PTT exits with 143;
+#   stuck   a socket that takes the connection and stays silent, then the real server stopped
+#           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
+#           report and exit status 1 within 15 s.
+# Usage: play_pulse.sh RENDER SCENARIO
+set -euo pipefail
+render=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/private-pulse.sh"
+test_traps
+sink=quorvel_play_sink
+private_pulse_start "$sink"
+
+# play_ms OUTPUT: the time in "played in N ms".
+play_ms() {
+    [[ "$1" =~ ^played\ in\ ([0-9]+)\ ms$ ]] || { echo "unexpected output: '$1'" >&2; return 1; }
+    echo "${BASH_REMATCH[1]}"
+}
+
+dtmf() {
+    record_monitor_start "$sink"
+    local played
+    played=$("$render" --play -s DTMF1 -- "0123456789ABCDEF 1470")
+    echo "quorvel-render: $played"
+    play_ms "$played" >/dev/null
+    record_monitor_stop
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123456789ABCD*#1470" played
+}
+
+timing() {
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 -- "1" >/dev/null
+    local played ms true_ms
+    played=$("$render" --play -s DTMF1 -t 4000 -- "5")
+    record_monitor_stop
+    # One tone segment lasts its sample count + 1: 88201 samples at 22050 Hz.
+    true_ms=$(((88201 * 1000 + 22049) / 22050))
+    echo "4 s tone (true duration $true_ms ms): $played"
+    ms=$(play_ms "$played")
+    ((ms >= true_ms - 1 && ms <= true_ms + 150)) ||
+        { echo "ElapsedMs $ms is outside [$((true_ms - 1)), $((true_ms + 150))]" >&2; return 1; }
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "15" "play time"
+}
+
+# stop_play SIGNAL STATUS [OPTIONS...]: plays a 10 s tone and sends SIGNAL 1 s after its
+# stream appears; the play must end with STATUS and leave less than 1.5 s of tone.
+stop_play() {
+    local signal=$1 expected=$2 status=0 pid said ms
+    shift 2
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 -t 100 -- 1 >/dev/null # warms up the recorded sink
+    "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || break
+        sleep 0.05
+    done
+    sleep 1
+    kill "-$signal" "$pid"
+    wait "$pid" || status=$?
+    record_monitor_stop
+    said=$(cat "$PRIVATE_PULSE_DIR/stderr")
+    ms=$(($(sound_ms "$PRIVATE_PULSE_RECORDING") - 100)) # less the warm-up
+    echo "SIG$signal 1 s into a 10 s play: exit $status, '$said', $ms ms of tone recorded"
+    ((status == expected)) || { echo "expected exit status $expected" >&2; return 1; }
+    [[ "$said" =~ ^stopped\ after\ [0-9]+\ ms$ ]] || { echo "unexpected message" >&2; return 1; }
+    ((ms >= 500 && ms < 1500)) || { echo "the tone should have lasted about 1 s, less than 1.5 s" >&2; return 1; }
+}
+
+stop() {
+    local hidraw="$PRIVATE_PULSE_DIR/hidraw0" reports
+    : >"$hidraw"
+    stop_play INT 130 --ptt "cm108:$hidraw"
+    # Released on open, keyed, released after the stop: report 0, 0, data, mask (GPIO 3), 0.
+    reports=$(od -An -v -tx1 "$hidraw" | tr -s ' \n' ' ')
+    echo "CM108 reports:$reports"
+    [[ "$reports" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
+        { echo "the PTT line was not keyed and released as expected" >&2; return 1; }
+    stop_play TERM 143
+}
+
+# expect_numbered_report WHAT [REPORT]: plays 5 s against $PULSE_SERVER with a 15 s deadline;
+# the report is numbered REPORT when given.
+expect_numbered_report() {
+    local what=$1 report=${2:-[1-5]} status=0 started errors ms
+    started=$(date +%s%N)
+    errors=$(timeout 20 "$render" --play -s DTMF1 -t 5000 -- "0" 2>&1 >/dev/null) || status=$?
+    ms=$((($(date +%s%N) - started) / 1000000))
+    echo "$what: exit status $status after $ms ms: $errors"
+    ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
+    ((ms <= 15000)) || { echo "$what: took longer than 15 s" >&2; return 1; }
+    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -][0-9]+ ]] ||
+        { echo "$what: no numbered report" >&2; return 1; }
+}
+
+stuck() {
+    # A listening socket queues connections that nobody accepts, and never answers.
+    local silent=$PRIVATE_PULSE_DIR/silent
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep(3600)' \
+        "$silent" &
+    TEST_PIDS+=($!)
+    for _ in $(seq 50); do
+        [[ -S "$silent" ]] && break
+        sleep 0.1
+    done
+    PULSE_SERVER="unix:$silent" expect_numbered_report "silent socket"
+    kill -STOP "$PRIVATE_PULSE_PID"
+    expect_numbered_report "stopped server"
+    kill -CONT "$PRIVATE_PULSE_PID"
+    (sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
+    expect_numbered_report "server stopped during the play" 3
+    kill -CONT "$PRIVATE_PULSE_PID"
+}
+
+"$2"

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# The real quorvel window on a private Xvfb display and a private sound server (never the
+# user's), in one of three scenarios:
+#   send                   a typed sequence plays, decodes and shows its time; Escape stops a
+#                          play; SIGTERM during a play and SIGHUP while idle close the window as
+#                          a close does, saving what was typed;
+#   faults                 no server at start-up: the start-up message and no window; a server
+#                          with no sink: report 1 on Send; the server killed 1.5 s into a 5 s
+#                          play: report 3, a Send with no server: a numbered report, and the
+#                          server back on the same socket: the next Send plays and decodes;
+#   soak SENDS FORMAT...   "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
+#                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS: the
+#                          process stays alive, every call decodes, the close writes Quorvel.ini.
+# Usage: window_pulse.sh QUORVEL SCENARIO [ARGS...]
+set -euo pipefail
+quorvel=$(realpath "$1")
+scenario=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/private-pulse.sh"
+source "$here/private-window.sh"
+test_traps
+TEST_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
+private_x_start "$TEST_DIR"
+
+# expect_box TITLE TEXT_PATTERN WHAT: a box with this title and text appears; it is closed.
+expect_box() {
+    local title=$1 pattern=$2 what=$3 text
+    box_find "$title" 15 || { echo "$what: no box" >&2; return 1; }
+    text=$(box_text)
+    echo "$what: box '$title': ${text//$'\n'/ }"
+    [[ "$text" =~ $pattern ]] || { echo "$what: unexpected text" >&2; return 1; }
+    box_close
+}
+
+expect_alive() {
+    kill -0 "$WINDOW_APP" 2>/dev/null || { echo "$1: quorvel has ended" >&2; return 1; }
+    xdotool windowfocus --sync "$WINDOW_ID"
+}
+
+# end_by_signal SIGNAL EXPECTED: the window ends within 10 s of SIGNAL with status 0, leaving
+# a Quorvel.ini that ends with EXPECTED.
+end_by_signal() {
+    kill "-$1" "$WINDOW_APP"
+    local status=0 settings
+    window_end 10 || status=$?
+    settings=$(tr -d '\r' <"$TEST_DIR/send/run/Quorvel.ini")
+    echo "after SIG$1: exit status $status, Quorvel.ini: $settings"
+    [[ $status -eq 0 && "$settings" == *"$2" ]] ||
+        { echo "SIG$1 did not close the window as a close does" >&2; return 1; }
+}
+
+send() {
+    private_pulse_start quorvel_window_sink
+    # DTMF1 with 70 ms tones and 60 ms pauses, and an empty sequence box to type into.
+    window_start "$quorvel" "$TEST_DIR/send" '0,0,0,"","70","60","300",0'
+    window_find
+    record_monitor_start quorvel_window_sink
+    xdotool type --delay 30 "0123456789abcdef 1470" # the box upper-cases
+    xdotool key Return
+    local ms
+    ms=$(window_caption_ms)
+    # 20 tones of 70 ms, 18 pauses of 60 ms and one of 300 ms make about 2.5 s of sound.
+    echo "window: played in $ms ms"
+    ((ms >= 2000 && ms <= 10000)) || { echo "implausible play time" >&2; return 1; }
+    record_monitor_stop
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123456789ABCD*#1470" window
+
+    # 9999 ms tones: the sequence would play for minutes. Tab to the tone duration (Text1, the
+    # button, Text2), replace it, back to the button, and press it; Escape stops the play.
+    xdotool key Tab Tab ctrl+a
+    xdotool type 9999
+    xdotool key shift+Tab space
+    sleep 1.5
+    xdotool key Escape
+    ms=$(window_caption_ms "$ms")
+    echo "Escape 1.5 s into the play: $ms ms"
+    ((ms >= 500 && ms <= 10000)) || { echo "implausible play time" >&2; return 1; }
+
+    # SIGTERM during the next play stops it and closes the window, which saves its fields.
+    xdotool key space
+    sleep 1
+    end_by_signal TERM ',0,"0123456789ABCDEF 1470","9999","60","300",0'
+    # SIGHUP while idle closes it too, saving what was typed since the start.
+    window_start "$quorvel" "$TEST_DIR/send"
+    window_find
+    xdotool key End
+    xdotool type --delay 30 "789"
+    end_by_signal HUP ',0,"0123456789ABCDEF 1470789","9999","60","300",0'
+}
+
+faults() {
+    # "0123" with DTMF1: 1.2 s tones and 0.1 s pauses, 5.1 s of sound.
+    local settings='0,0,0,"0123","1200","100","300",0' status=0 ms
+    # No server: a socket path where nothing listens.
+    PULSE_SERVER="unix:$TEST_DIR/none/native" window_start "$quorvel" "$TEST_DIR/none" "$settings"
+    expect_box Quorvel "Questo PC non ha schede audio.*Il programma verrà ora chiuso." "no server"
+    window_end 5 || status=$?
+    ((status != 0 && status != 124)) || { echo "no server: exit status $status" >&2; return 1; }
+    ! xdotool search --name '^Quorvel v3' >/dev/null 2>&1 ||
+        { echo "no server: a window appeared" >&2; return 1; }
+
+    private_pulse_start ""
+    window_start "$quorvel" "$TEST_DIR/nosink" "$settings"
+    window_find
+    for what in "no sink" "no sink, again"; do
+        xdotool key Return
+        expect_box " SuonaSequenza" "^1\. waveOutOpen failed -  [0-9]+$" "$what"
+        expect_alive "$what"
+    done
+    stop_pid "$WINDOW_APP"
+    private_pulse_stop
+
+    private_pulse_start faults_sink
+    window_start "$quorvel" "$TEST_DIR/lost" "$settings"
+    window_find
+    xdotool key Return
+    sleep 1.5
+    private_pulse_kill
+    expect_box " SuonaSequenza" "^3\. waveOutWrite failed - [ -][0-9]+$" "server killed"
+    expect_alive "server killed"
+    xdotool key Return
+    expect_box " SuonaSequenza" "^[1-5]\. waveOut[A-Za-z]+ failed - " "no server"
+    expect_alive "no server"
+    private_pulse_launch faults_sink
+    record_monitor_start faults_sink
+    xdotool key Return
+    ms=$(window_caption_ms 0) # the failed sends left 0 ms in the caption
+    record_monitor_stop
+    echo "server back: played in $ms ms"
+    ((ms >= 5000)) || { echo "server back: the play ended early" >&2; return 1; }
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123" "server back"
+}
+
+soak() {
+    local sends=$1 format rate channels dir send captions
+    shift
+    for format in "$@"; do
+        rate=${format%/*} channels=${format#*/} dir="$TEST_DIR/$rate-$channels" captions=""
+        private_pulse_start soak_sink "$rate" "$channels"
+        window_start "$quorvel" "$dir" '0,0,0,"0123","100","100","300",0'
+        window_find
+        rm "$dir/run/Quorvel.ini" # read at load; from here on only the close can write it
+        record_monitor_start soak_sink
+        # The first stream after the recorder attaches ends late: one send, waited for, first.
+        xdotool key Return
+        window_caption_ms >/dev/null
+        for send in $(seq "$sends"); do
+            xdotool key Return
+            sleep "1.$((RANDOM % 6 + 1))"
+            kill -0 "$WINDOW_APP" 2>/dev/null ||
+                { echo "$format: quorvel died during send $send" >&2; return 1; }
+            captions+=" $(xdotool getwindowname "$WINDOW_ID" | sed 's/.* - //')"
+        done
+        record_monitor_stop
+        expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "$(printf '0123%.0s' $(seq 0 "$sends"))" \
+            "$rate Hz x$channels, $sends sends:" || { echo "captions:$captions" >&2; return 1; }
+        window_close || { echo "quorvel failed at its close" >&2; return 1; }
+        grep -q '"0123"' "$dir/run/Quorvel.ini" || { echo "the close wrote no Quorvel.ini" >&2; return 1; }
+        private_pulse_stop
+    done
+}
+
+"$scenario" "$@"
