@@ -44,14 +44,14 @@ PulseStream::~PulseStream()
 std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& sink,
                                   const std::string& mediaName)
 {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, format.nSamplesPerSec,
-                              static_cast<std::uint8_t>(format.nChannels)};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format.nSamplesPerSec,
+                                      static_cast<std::uint8_t>(format.nChannels)};
     // No media role: "phone" corks music on many desktops and "event" is for short alerts.
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME,
                      mediaName.empty() ? "Tones" : mediaName.c_str());
-    m_stream =
-        pa_stream_new_with_proplist(m_connection.context(), "Tones", &spec, nullptr, properties);
+    m_stream = pa_stream_new_with_proplist(m_connection.context(), "Tones", &sampleFormat, nullptr,
+                                           properties);
     pa_proplist_free(properties);
     if (!m_stream)
         return WaveResult::Allocated;
@@ -59,7 +59,8 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
     pa_stream_set_write_callback(m_stream, onWrite, this);
     constexpr auto kServerChooses = static_cast<std::uint32_t>(-1);
     const pa_buffer_attr attributes{
-        kServerChooses, static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUs, &spec)),
+        kServerChooses,
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUs, &sampleFormat)),
         kServerChooses, kServerChooses, kServerChooses};
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
                                    PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)

@@ -111,10 +111,10 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
     read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
     if (read.isSet("ptt") && !read.error()) {
-        auto spec = parsePttSpec(read.value("ptt").toStdString());
-        if (auto* why = std::get_if<std::string>(&spec))
+        auto address = parsePttAddress(read.value("ptt").toStdString());
+        if (auto* why = std::get_if<std::string>(&address))
             return "--ptt: " + *why;
-        options.ptt = std::get<PttSpec>(spec);
+        options.ptt = std::get<PttAddress>(address);
     }
     const bool play = read.isSet("play");
     read.needs("ptt", "--play", play);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CallFraming.h"
-#include "PttSpec.h"
+#include "PttAddress.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +11,7 @@ class QCommandLineParser;
 // The options for sending into a radio: call framing, push-to-talk and the output device.
 struct RadioOptions {
     CallFraming framing;
-    std::optional<PttSpec> ptt;
+    std::optional<PttAddress> ptt;
     double pttLeadMs = 250; // keyed before the sound starts
     double pttTailMs = 50;  // still keyed after the device reports the end
     bool listDevices = false;

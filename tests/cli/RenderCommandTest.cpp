@@ -242,8 +242,8 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
                 wave.setDone();
         };
         PlayServices play{wave, ticks, messages, events, &stopSignals};
-        play.pttLines = [&](const PttSpec& spec) {
-            EXPECT_EQ(spec.path, "/dev/ttyFAKE");
+        play.pttLines = [&](const PttAddress& address) {
+            EXPECT_EQ(address.path, "/dev/ttyFAKE");
             return std::make_unique<RecordingPttLine>(
                 [&](const std::string& step) { note(line.at(step)); }, row.lineFailures);
         };

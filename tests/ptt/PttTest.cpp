@@ -1,5 +1,5 @@
 #include "Cm108Ptt.h"
-#include "PttSpec.h"
+#include "PttAddress.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -10,7 +10,7 @@
 
 using testing::HasSubstr;
 
-TEST(PttSpec, ReadsBothKindsAndRefusesEverythingElse)
+TEST(PttAddress, ReadsBothKindsAndRefusesEverythingElse)
 {
     // kind path pin invert gpio; a path may hold colons.
     const std::pair<const char*, const char*> valid[] = {
@@ -21,16 +21,16 @@ TEST(PttSpec, ReadsBothKindsAndRefusesEverythingElse)
         {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8"},
     };
     for (const auto& [text, fields] : valid) {
-        const PttSpec spec = std::get<PttSpec>(parsePttSpec(text));
+        const PttAddress address = std::get<PttAddress>(parsePttAddress(text));
         std::ostringstream read;
-        read << int(spec.kind) << ' ' << spec.path << ' ' << int(spec.pin) << ' ' << spec.invert
-             << ' ' << spec.gpio;
+        read << int(address.kind) << ' ' << address.path << ' ' << int(address.pin) << ' '
+             << address.invert << ' ' << address.gpio;
         EXPECT_EQ(read.str(), fields) << text;
     }
     for (const char* text : {"", "serial", "serial:/dev/ttyS0", "serial:/dev/ttyS0:cts",
                              "serial::rts", "serial:/dev/ttyS0:invert", "cm108:", "cm108:/dev/x:0",
                              "cm108:/dev/x:9", "cm108:/dev/x:03", "hamlib:1", "SERIAL:/d:rts"})
-        EXPECT_THAT(std::get<std::string>(parsePttSpec(text)),
+        EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
                     HasSubstr("expected serial:DEVICE:rts"))
             << text;
 }
@@ -42,7 +42,7 @@ TEST(Cm108Ptt, WritesDataBeforeMaskToTheDevice)
     for (const int gpio : {3, 1, 8}) {
         std::ofstream(path, std::ios::trunc).close();
         {
-            const auto line = makePttLine(std::get<PttSpec>(parsePttSpec(
+            const auto line = makePttLine(std::get<PttAddress>(parsePttAddress(
                 std::string("cm108:") + path + (gpio == 3 ? "" : ":" + std::to_string(gpio)))));
             EXPECT_EQ(line->open(), "");
             EXPECT_EQ(line->key(), "");
@@ -69,7 +69,7 @@ TEST(SerialPtt, APseudoTerminalHasNoModemLinesAndFailsNamingIt)
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     for (const char* pin : {":rts", ":dtr:invert"}) {
         const auto line =
-            makePttLine(std::get<PttSpec>(parsePttSpec(std::string("serial:") + name + pin)));
+            makePttLine(std::get<PttAddress>(parsePttAddress(std::string("serial:") + name + pin)));
         const std::string error = line->open();
         EXPECT_THAT(error, HasSubstr(std::string(" of ") + name + " cannot be set")) << pin;
         EXPECT_THAT(error, HasSubstr("serial port with modem lines")) << pin;

@@ -9,7 +9,7 @@
 
 // Which line keys the transmitter, as written on the command line:
 //   serial:DEVICE:rts|dtr[:invert]   or   cm108:DEVICE[:GPIO]
-struct PttSpec {
+struct PttAddress {
     enum class Kind { Serial, Cm108 };
     Kind kind = Kind::Serial;
     std::string path;
@@ -18,8 +18,8 @@ struct PttSpec {
     int gpio = 3;
 };
 
-// The spec, or a reason why the text is none.
-std::variant<PttSpec, std::string> parsePttSpec(std::string_view text);
+// The address, or a reason why the text is none.
+std::variant<PttAddress, std::string> parsePttAddress(std::string_view text);
 
-// A line for the spec, not yet opened.
-std::unique_ptr<PttLine> makePttLine(const PttSpec& spec);
+// A line for the address, not yet opened.
+std::unique_ptr<PttLine> makePttLine(const PttAddress& address);

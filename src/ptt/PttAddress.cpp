@@ -1,4 +1,4 @@
-#include "PttSpec.h"
+#include "PttAddress.h"
 
 #include "Cm108Ptt.h"
 
@@ -32,40 +32,40 @@ std::string joinPath(const std::vector<std::string>& parts, std::size_t end)
 
 } // namespace
 
-std::variant<PttSpec, std::string> parsePttSpec(std::string_view text)
+std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
 {
     const std::string bad = "invalid PTT line '" + std::string(text) + "': expected " + kForms;
     std::vector<std::string> parts = split(text);
-    PttSpec spec;
+    PttAddress address;
     std::size_t end = parts.size();
     if (parts[0] == "serial") {
-        spec.invert = end > 1 && parts[end - 1] == "invert";
-        end -= spec.invert ? 1 : 0;
+        address.invert = end > 1 && parts[end - 1] == "invert";
+        end -= address.invert ? 1 : 0;
         if (end < 3 || (parts[end - 1] != "rts" && parts[end - 1] != "dtr"))
             return bad;
-        spec.pin = parts[end - 1] == "rts" ? SerialPtt::Pin::Rts : SerialPtt::Pin::Dtr;
+        address.pin = parts[end - 1] == "rts" ? SerialPtt::Pin::Rts : SerialPtt::Pin::Dtr;
         --end;
     } else if (parts[0] == "cm108") {
-        spec.kind = PttSpec::Kind::Cm108;
+        address.kind = PttAddress::Kind::Cm108;
         const std::string& last = parts[end - 1];
         if (end > 2 && !last.empty() && last.find_first_not_of("0123456789") == std::string::npos) {
             if (last.size() > 1 || last[0] < '1' || last[0] > '8')
                 return bad;
-            spec.gpio = last[0] - '0';
+            address.gpio = last[0] - '0';
             --end;
         }
     } else {
         return bad;
     }
-    spec.path = joinPath(parts, end);
-    if (spec.path.empty())
+    address.path = joinPath(parts, end);
+    if (address.path.empty())
         return bad;
-    return spec;
+    return address;
 }
 
-std::unique_ptr<PttLine> makePttLine(const PttSpec& spec)
+std::unique_ptr<PttLine> makePttLine(const PttAddress& address)
 {
-    if (spec.kind == PttSpec::Kind::Cm108)
-        return std::make_unique<Cm108Ptt>(spec.path, spec.gpio);
-    return std::make_unique<SerialPtt>(spec.path, spec.pin, spec.invert);
+    if (address.kind == PttAddress::Kind::Cm108)
+        return std::make_unique<Cm108Ptt>(address.path, address.gpio);
+    return std::make_unique<SerialPtt>(address.path, address.pin, address.invert);
 }
