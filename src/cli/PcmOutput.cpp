@@ -13,6 +13,18 @@ namespace
 constexpr int kRate = 22050;
 constexpr std::size_t kChunk = 1 << 16;
 
+// Samples i to i + count as little-endian bytes, whatever the machine's own order.
+void littleEndianBytes(std::span<const std::int16_t> samples, std::size_t i, std::size_t count,
+                       std::vector<char>& bytes)
+{
+    bytes.resize(count * 2);
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto value = static_cast<std::uint16_t>(samples[i + k]);
+        bytes[2 * k] = static_cast<char>(value & 0xff);
+        bytes[2 * k + 1] = static_cast<char>(value >> 8);
+    }
+}
+
 } // namespace
 
 bool writeRawPcm(std::ostream& out, std::span<const std::int16_t> samples)
@@ -26,13 +38,7 @@ bool writeRawPcm(std::ostream& out, std::span<const std::int16_t> samples)
     } else {
         std::vector<char> bytes;
         for (std::size_t i = 0; i < samples.size() && out; i += kChunk) {
-            const std::size_t count = std::min(kChunk, samples.size() - i);
-            bytes.resize(count * 2);
-            for (std::size_t k = 0; k < count; ++k) {
-                const auto value = static_cast<std::uint16_t>(samples[i + k]);
-                bytes[2 * k] = static_cast<char>(value & 0xff);
-                bytes[2 * k + 1] = static_cast<char>(value >> 8);
-            }
+            littleEndianBytes(samples, i, std::min(kChunk, samples.size() - i), bytes);
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
     }
@@ -68,13 +74,7 @@ std::string writeRawFile(int fd, std::span<const std::int16_t> samples)
 {
     std::vector<char> bytes;
     for (std::size_t i = 0; i < samples.size(); i += kChunk) {
-        const std::size_t count = std::min(kChunk, samples.size() - i);
-        bytes.resize(count * 2);
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto value = static_cast<std::uint16_t>(samples[i + k]);
-            bytes[2 * k] = static_cast<char>(value & 0xff);
-            bytes[2 * k + 1] = static_cast<char>(value >> 8);
-        }
+        littleEndianBytes(samples, i, std::min(kChunk, samples.size() - i), bytes);
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
