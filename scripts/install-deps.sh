@@ -12,7 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     pipewire wireplumber pipewire-pulse dbus
-    xvfb xauth xdotool xclip python3
+    xvfb xauth xdotool xclip python3 procps
     desktop-file-utils appstream groff-base
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.

@@ -102,6 +102,8 @@ private_pulse_stop() {
     local pid
     for pid in $(cat "$PRIVATE_PULSE_DIR/pids" 2>/dev/null) $PRIVATE_PULSE_PID; do
         kill -CONT "$pid" 2>/dev/null || true
+        # dbus-run-session leaves its bus daemon running when it is stopped itself.
+        pkill -P "$pid" 2>/dev/null || true
         stop_pid "$pid"
     done
     PRIVATE_PULSE_PID=""
