@@ -10,7 +10,10 @@ const char* const kRadioExamples =
     "600 ms apart, its first tone 700 ms long to open scanning receivers:\n"
     "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r --play \\\n"
     "      --device NAME --ptt cm108:/dev/hidraw0 --first-tone 700 --calls 2 \\\n"
-    "      --call-gap 600 12345\n";
+    "      --call-gap 600 12345\n"
+    "Key the radio through the rigctld that a digital-mode program already shares:\n"
+    "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s DTMF1 -p 0 --play \\\n"
+    "      --ptt rigctld:localhost:4532 123\n";
 
 namespace
 {
@@ -77,10 +80,15 @@ void addRadioOptions(QCommandLineParser& parser)
         {"level", "Gain in dB, 0 or less (default 0: the samples as rendered).", "DB"},
         {"ptt",
          "Key a transmitter around --play: serial:DEVICE:rts or serial:DEVICE:dtr (either "
-         "with :invert), or cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default).",
+         "with :invert); cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default); "
+         "rigctld[:HOST[:PORT]] through a running hamlib rigctld (localhost:4532 by default); "
+         "or rig:MODEL:DEVICE[:BAUD] for the radio's CAT port through hamlib, MODEL being "
+         "hamlib's model number as \"rigctl -l\" lists it.",
          "LINE"},
         {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
         {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"verbose", "Let hamlib's own messages through to standard error (rigctld: and rig: "
+                    "lines); without it only quorvel-render's messages are shown."},
         {"list-devices",
          "Print the audio outputs, one a line: name, a tab and a description; the default "
          "output's line ends in a tab and \"default\"."},
@@ -115,6 +123,7 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
         if (auto* why = std::get_if<std::string>(&address))
             return "--ptt: " + *why;
         options.ptt = std::get<PttAddress>(address);
+        options.ptt->verbose = read.isSet("verbose");
     }
     const bool play = read.isSet("play");
     read.needs("ptt", "--play", play);

@@ -8,14 +8,19 @@
 #include <variant>
 
 // Which line keys the transmitter, as written on the command line:
-//   serial:DEVICE:rts|dtr[:invert]   or   cm108:DEVICE[:GPIO]
+//   serial:DEVICE:rts|dtr[:invert],   cm108:DEVICE[:GPIO],   rigctld[:HOST[:PORT]]
+//   or   rig:MODEL:DEVICE[:BAUD]
 struct PttAddress {
-    enum class Kind { Serial, Cm108 };
+    enum class Kind { Serial, Cm108, Rigctld, Rig };
     Kind kind = Kind::Serial;
-    std::string path;
+    std::string path; // the device, or rigctld's host
     SerialPtt::Pin pin = SerialPtt::Pin::Rts;
     bool invert = false;
     int gpio = 3;
+    int port = 4532;  // rigctld's
+    int model = 0;    // hamlib's radio model
+    int baud = 0;     // 0: the model's own rate
+    bool verbose = false; // hamlib's own messages pass through to standard error
 };
 
 // The address, or a reason why the text is none.

@@ -1,4 +1,6 @@
 #include "Cm108Ptt.h"
+#include "HamlibPtt.h"
+#include "PrivateRigctld.h"
 #include "PttAddress.h"
 
 #include <fcntl.h>
@@ -78,4 +80,140 @@ TEST(SerialPtt, APseudoTerminalHasNoModemLinesAndFailsNamingIt)
     ::close(slave);
     SerialPtt missing("/nonexistent/ttyUSB7", SerialPtt::Pin::Rts, false);
     EXPECT_THAT(missing.open(), HasSubstr("cannot open PTT port /nonexistent/ttyUSB7: No such"));
+}
+
+TEST(PttAddress, ReadsTheHamlibFormsAndRefusesBrokenOnes)
+{
+    // kind host-or-device port model baud; a CAT device may hold colons.
+    const std::pair<const char*, const char*> valid[] = {
+        {"rigctld", "2 localhost 4532 0 0"},
+        {"rigctld:shack.local", "2 shack.local 4532 0 0"},
+        {"rigctld:10.0.0.2:4533", "2 10.0.0.2 4533 0 0"},
+        {"rigctld:[::1]:4600", "2 ::1 4600 0 0"},
+        {"rig:3073:/dev/ttyUSB0", "3 /dev/ttyUSB0 4532 3073 0"},
+        {"rig:1035:/dev/serial/by-path/pci-0:1.0-port0:38400",
+         "3 /dev/serial/by-path/pci-0:1.0-port0 4532 1035 38400"},
+    };
+    for (const auto& [text, fields] : valid) {
+        const PttAddress address = std::get<PttAddress>(parsePttAddress(text));
+        std::ostringstream read;
+        read << int(address.kind) << ' ' << address.path << ' ' << address.port << ' '
+             << address.model << ' ' << address.baud;
+        EXPECT_EQ(read.str(), fields) << text;
+    }
+    for (const char* text :
+         {"rigctld:", "rigctld::4532", "rigctld:host:0", "rigctld:host:65536", "rigctld:host:x",
+          "rigctld:::1", "rigctld:[::1", "rigctldx", "rig:", "rig:x:/dev/ttyUSB0", "rig:3073",
+          "rig:0:/dev/ttyUSB0", "rig:3073:/dev/ttyUSB0:0", "rig:3073::9600"})
+        EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
+                    HasSubstr("rigctld[:HOST[:PORT]] or rig:MODEL:DEVICE[:BAUD]"))
+            << text;
+}
+
+namespace
+{
+
+std::unique_ptr<PttLine> rigctldLine(int port)
+{
+    return makePttLine(std::get<PttAddress>(
+        parsePttAddress("rigctld:127.0.0.1:" + std::to_string(port))));
+}
+
+// How long a step took, in ms.
+template <typename Step>
+long long msOf(Step step)
+{
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+} // namespace
+
+TEST(HamlibPtt, KeysThroughRigctldWhileAnotherClientReadsIt)
+{
+    PrivateRigctld rigctld;
+    const auto line = rigctldLine(rigctld.port());
+    EXPECT_EQ(line->name(), "rigctld at 127.0.0.1:" + std::to_string(rigctld.port()));
+    EXPECT_EQ(line->lockPath(),
+              "/tmp/quorvel-ptt-rigctld-127.0.0.1-" + std::to_string(rigctld.port()) + ".lock");
+    ASSERT_EQ(line->open(), "");
+    EXPECT_EQ(rigctld.pttState(), "0");
+    EXPECT_EQ(line->key(), "");
+    EXPECT_EQ(rigctld.pttState(), "1");
+    EXPECT_EQ(line->check(), "");
+    EXPECT_EQ(line->unkey(), "");
+    EXPECT_EQ(rigctld.pttState(), "0");
+
+    // The watchdog's way: a connection of its own that only releases.
+    EXPECT_EQ(line->key(), "");
+    const auto watchdog = rigctldLine(rigctld.port());
+    EXPECT_EQ(watchdog->attach(), "");
+    EXPECT_EQ(rigctld.pttState(), "1");
+    EXPECT_EQ(watchdog->unkey(), "");
+    EXPECT_EQ(rigctld.pttState(), "0");
+
+    // A radio model straight through its port: hamlib's dummy takes any device.
+    const auto direct = makePttLine(std::get<PttAddress>(parsePttAddress("rig:1:/dev/null")));
+    EXPECT_EQ(direct->lockPath(), "/dev/null");
+    EXPECT_EQ(direct->open(), "");
+    EXPECT_EQ(direct->key(), "");
+    EXPECT_EQ(direct->unkey(), "");
+}
+
+TEST(HamlibPtt, ALostRigctldIsSeenAndTheReleaseTriesANewConnection)
+{
+    auto rigctld = std::make_unique<PrivateRigctld>();
+    const int port = rigctld->port();
+    const auto line = rigctldLine(port);
+    ASSERT_EQ(line->open(), "");
+    ASSERT_EQ(line->key(), "");
+    rigctld->kill();
+    std::string lost;
+    for (int i = 0; i < 50 && lost.empty(); ++i, usleep(20000))
+        lost = line->check();
+    EXPECT_EQ(lost, "the connection to rigctld at 127.0.0.1:" + std::to_string(port) + " was closed");
+    EXPECT_THAT(line->unkey(), HasSubstr(lost + "; the release through a new connection failed too"));
+
+    // Back again on the same port: this time the new connection releases.
+    rigctld = std::make_unique<PrivateRigctld>("RIG", port);
+    ASSERT_EQ(line->open(), "");
+    ASSERT_EQ(line->key(), "");
+    rigctld->kill();
+    rigctld = std::make_unique<PrivateRigctld>("RIG", port);
+    EXPECT_THAT(line->unkey(), HasSubstr("; the transmitter was released through a new connection"));
+}
+
+TEST(HamlibPtt, EveryFailureBeforeKeyingIsClearAndQuick)
+{
+    const int port = freeLoopbackPort();
+    std::string why;
+    EXPECT_LT(msOf([&] { why = rigctldLine(port)->open(); }), 1000);
+    EXPECT_THAT(why, HasSubstr("rigctld at 127.0.0.1:" + std::to_string(port)));
+    EXPECT_THAT(why, HasSubstr("is rigctld running there?"));
+
+    // A listener that takes the connection and never answers.
+    const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::listen(silent, 4);
+    EXPECT_LT(msOf([&] { why = rigctldLine(port)->open(); }), 5000);
+    EXPECT_THAT(why, HasSubstr("127.0.0.1:" + std::to_string(port)));
+    ::close(silent);
+
+    PrivateRigctld noCatPtt("NONE");
+    why = rigctldLine(noCatPtt.port())->open();
+    EXPECT_THAT(why, HasSubstr("cannot drive PTT through rigctld at 127.0.0.1:"));
+    EXPECT_THAT(why, HasSubstr("over CAT"));
+
+    EXPECT_THAT(makePttLine(std::get<PttAddress>(parsePttAddress("rig:99999999:/dev/null")))->open(),
+                HasSubstr("hamlib knows no radio model 99999999"));
+    EXPECT_THAT(makePttLine(std::get<PttAddress>(parsePttAddress("rig:1:/nonexistent/ttyUSB7")))
+                    ->attach(),
+                HasSubstr("cannot open the CAT port /nonexistent/ttyUSB7: No such"));
 }

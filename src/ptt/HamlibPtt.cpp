@@ -1,0 +1,297 @@
+#include "HamlibPtt.h"
+
+#include "CallWithin.h"
+
+#include <hamlib/rig.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+namespace
+{
+
+// hamlib's own bound on one exchange; with one retry a dead exchange ends within 2 s, below
+// our limits, so that our limit only catches what hamlib does not bound (a connect, a loop).
+constexpr const char* kHamlibTimeoutMs = "1000";
+constexpr const char* kHamlibRetry = "1";
+
+int dropMessage(enum rig_debug_level_e, rig_ptr_t, const char*, va_list)
+{
+    return 0;
+}
+
+// hamlib's debug level belongs to the process; the first line made sets it, before any other
+// hamlib call, and from the main thread.
+void setHamlibVerbosity(bool verbose)
+{
+    static std::once_flag once;
+    std::call_once(once, [verbose] {
+        rig_set_debug(verbose ? RIG_DEBUG_VERBOSE : RIG_DEBUG_NONE);
+        if (!verbose)
+            rig_set_debug_callback(dropMessage, nullptr);
+    });
+}
+
+std::string hamlibError(int status)
+{
+    std::string text = rigerror2(status);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string seconds(std::chrono::milliseconds limit)
+{
+    return std::to_string(limit.count() / 1000) + " s";
+}
+
+void setConf(RIG* rig, const char* name, const std::string& value)
+{
+    rig_set_conf(rig, rig_token_lookup(rig, name), value.c_str());
+}
+
+// Closing can talk to the radio too, so it is bounded like any other call; a late close
+// finishes on its own thread.
+void closeRig(RIG* rig, bool opened)
+{
+    callWithin<int>(
+        HamlibPtt::kCommandLimit,
+        [rig, opened] {
+            if (opened)
+                rig_close(rig);
+            rig_cleanup(rig);
+            return 0;
+        },
+        [](int&) {});
+}
+
+struct Opened {
+    int status = RIG_OK;
+    int fd = -1;
+};
+
+} // namespace
+
+std::unique_ptr<HamlibPtt> HamlibPtt::rigctld(const std::string& host, int port, bool verbose)
+{
+    const bool v6 = host.find(':') != std::string::npos;
+    const std::string address =
+        (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    return std::unique_ptr<HamlibPtt>(
+        new HamlibPtt(RIG_MODEL_NETRIGCTL, address, 0, true, verbose));
+}
+
+std::unique_ptr<HamlibPtt> HamlibPtt::direct(int model, std::string device, int baud,
+                                             bool verbose)
+{
+    return std::unique_ptr<HamlibPtt>(
+        new HamlibPtt(model, std::move(device), baud, false, verbose));
+}
+
+HamlibPtt::HamlibPtt(int model, std::string address, int baud, bool network, bool verbose)
+    : m_model(model), m_address(std::move(address)), m_baud(baud), m_network(network)
+{
+    setHamlibVerbosity(verbose);
+}
+
+HamlibPtt::~HamlibPtt()
+{
+    close();
+}
+
+std::string HamlibPtt::name() const
+{
+    if (m_network)
+        return "rigctld at " + m_address;
+    return "radio model " + std::to_string(m_model) + " on " + m_address;
+}
+
+std::string HamlibPtt::lockPath() const
+{
+    if (!m_network && m_address.starts_with('/'))
+        return m_address;
+    std::string file = m_address;
+    for (char& c : file)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-')
+            c = '-';
+    return std::string("/tmp/quorvel-ptt-") + (m_network ? "rigctld-" : "rig-") + file + ".lock";
+}
+
+std::string HamlibPtt::attach()
+{
+    if (m_state == State::Open || m_network)
+        return m_state == State::Open ? std::string() : connect();
+    RIG* rig = rig_init(m_model);
+    if (!rig)
+        return "hamlib knows no radio model " + std::to_string(m_model) +
+               " (rigctl -l lists the models)";
+    rig_cleanup(rig);
+    struct stat status;
+    if (m_address.starts_with('/') && ::stat(m_address.c_str(), &status) != 0)
+        return "cannot open the CAT port " + m_address + ": " + std::strerror(errno);
+    return {};
+}
+
+std::string HamlibPtt::open()
+{
+    if (const std::string why = attach(); !why.empty())
+        return why;
+    if (m_state != State::Open)
+        if (const std::string why = connect(); !why.empty())
+            return why;
+    // A radio without PTT over CAT, or a rigctld started without -P RIG, refuses here.
+    if (const std::string why = setPtt(false); !why.empty())
+        return "cannot drive PTT through " + name() + " (" + why +
+               "; can this radio be keyed over CAT?)";
+    return {};
+}
+
+std::string HamlibPtt::key()
+{
+    return drive(true);
+}
+
+std::string HamlibPtt::unkey()
+{
+    std::string failed; // why the connection of the call could not release, if it could not
+    if (m_state == State::Open) {
+        failed = check();
+        if (failed.empty()) {
+            failed = drive(false);
+            if (failed.empty())
+                return {};
+        }
+        lose(failed);
+    } else if (m_state == State::Lost) {
+        failed = m_lostWhy;
+    }
+    const std::string why = releaseThroughNewConnection();
+    if (failed.empty())
+        return why;
+    if (why.empty())
+        return failed + "; the transmitter was released through a new connection";
+    return failed + "; the release through a new connection failed too (" + why +
+           "): the transmitter may still be keyed";
+}
+
+std::string HamlibPtt::check()
+{
+    if (m_state == State::Lost)
+        return m_lostWhy;
+    const int fd = m_fd;
+    pollfd ready{fd, POLLIN, 0};
+    if (fd < 0 || ::poll(&ready, 1, 0) <= 0)
+        return {};
+    const std::string closed = "the connection to " + name() + " was closed";
+    if (ready.revents & (POLLHUP | POLLERR | POLLNVAL))
+        return m_network ? closed : "the CAT port " + m_address + " is gone";
+    // rigctld says nothing unasked: a readable socket between two commands is a closed one.
+    char byte;
+    if (m_network && ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+        return closed;
+    return {};
+}
+
+std::string HamlibPtt::connect()
+{
+    RIG* rig = rig_init(m_model);
+    if (!rig)
+        return "hamlib knows no radio model " + std::to_string(m_model) +
+               " (rigctl -l lists the models)";
+    setConf(rig, "rig_pathname", m_address);
+    setConf(rig, "timeout", kHamlibTimeoutMs);
+    setConf(rig, "retry", kHamlibRetry);
+    if (m_baud > 0)
+        setConf(rig, "serial_speed", std::to_string(m_baud));
+    if (!m_network)
+        setConf(rig, "ptt_type", "RIG"); // keyed over CAT; a radio that cannot refuses it
+    // A cached PTT state would let a release that must reach the radio be skipped.
+    rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
+    const auto opened = callWithin<Opened>(
+        kOpenLimit,
+        [rig] {
+            const int status = rig_open(rig);
+            return Opened{status, status == RIG_OK ? rig->state.rigport.fd : -1};
+        },
+        [rig](Opened& late) {
+            if (late.status == RIG_OK)
+                rig_close(rig);
+            rig_cleanup(rig);
+        });
+    if (!opened)
+        return name() + " did not answer within " + seconds(kOpenLimit);
+    if (opened->status != RIG_OK) {
+        rig_cleanup(rig);
+        if (m_network)
+            return "cannot connect to rigctld at " + m_address + " (" +
+                   hamlibError(opened->status) + "): is rigctld running there?";
+        return "cannot open " + name() + (m_baud > 0 ? " at " + std::to_string(m_baud) + " baud" : "") +
+               " (" + hamlibError(opened->status) + ")";
+    }
+    m_rig = rig;
+    m_fd = opened->fd;
+    m_state = State::Open;
+    return {};
+}
+
+std::string HamlibPtt::setPtt(bool keyed)
+{
+    if (m_state != State::Open)
+        return name() + " is not connected";
+    RIG* rig = m_rig;
+    const auto status = callWithin<int>(
+        kCommandLimit,
+        [rig, keyed] { return rig_set_ptt(rig, RIG_VFO_CURR, keyed ? RIG_PTT_ON : RIG_PTT_OFF); },
+        [rig](int&) {
+            rig_close(rig);
+            rig_cleanup(rig);
+        });
+    if (!status) {
+        // The late call owns the connection now, and closes it when it ends.
+        m_rig = nullptr;
+        m_fd = -1;
+        lose("the connection to " + name() + " is lost: no answer within " +
+             seconds(kCommandLimit));
+        return m_lostWhy;
+    }
+    return *status == RIG_OK ? std::string() : hamlibError(*status);
+}
+
+std::string HamlibPtt::drive(bool keyed)
+{
+    const std::string why = setPtt(keyed);
+    if (why.empty())
+        return {};
+    return std::string("cannot ") + (keyed ? "key" : "release") + " the transmitter through " +
+           name() + ": " + why;
+}
+
+std::string HamlibPtt::releaseThroughNewConnection()
+{
+    close();
+    if (const std::string why = connect(); !why.empty())
+        return why;
+    return drive(false);
+}
+
+void HamlibPtt::close()
+{
+    m_fd = -1;
+    if (m_rig)
+        closeRig(m_rig, true);
+    m_rig = nullptr;
+    if (m_state == State::Open)
+        m_state = State::Closed;
+}
+
+void HamlibPtt::lose(std::string why)
+{
+    close();
+    m_state = State::Lost;
+    m_lostWhy = std::move(why);
+}
