@@ -9,7 +9,13 @@
 #           SIGTERM without PTT exits with 143;
 #   stuck   a socket that takes the connection and stays silent, then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
-#           report and exit status 1 within 15 s.
+#           report and exit status 1 within 15 s;
+#   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port), whose PTT
+#           state another client (rigctl) reads: keyed during the call with the recorded sound
+#           inside the keyed time, released after it, after SIGINT and after SIGUSR1;
+#   rigctld_faults  no rigctld, a silent listener and a radio without PTT over CAT each fail
+#           with a clear error in time and no sound; rigctld killed mid-call ends the run with
+#           status 1 and the sound stopped; two runs on one rigctld send one after the other.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1
@@ -120,5 +126,7 @@ s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep
     expect_numbered_report "server stopped during the play" 3
     kill -CONT "$PRIVATE_PULSE_PID"
 }
+
+source "$here/private-rigctld.sh"
 
 "$2"

@@ -1,0 +1,132 @@
+# Sourced by play_pulse.sh: hamlib's rigctld with its dummy radio on a free loopback port, and
+# the scenarios that key through it. Needs rigctld and rigctl (Debian: libhamlib-utils).
+
+# rigctld_start [PTT]: starts rigctld, the radio's PTT over CAT (RIG) or none (NONE); sets
+# RIGCTLD_PORT and RIGCTLD_PID.
+rigctld_start() {
+    RIGCTLD_PORT=$(free_port)
+    rigctld -m 1 -P "${1:-RIG}" -T 127.0.0.1 -t "$RIGCTLD_PORT" &
+    RIGCTLD_PID=$!
+    TEST_PIDS+=("$RIGCTLD_PID")
+    for _ in $(seq 50); do
+        [[ -z "$(ptt_state)" ]] || return 0
+        sleep 0.1
+    done
+    echo "rigctld did not answer on port $RIGCTLD_PORT" >&2
+    return 1
+}
+
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# The radio's PTT state as another client of rigctld reads it: 0, 1, or nothing.
+ptt_state() {
+    rigctl -m 2 -r "127.0.0.1:$RIGCTLD_PORT" t 2>/dev/null || true
+}
+
+# The first and the last byte of the recording's last run of sound (10 ms windows).
+last_sound_span() {
+    od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
+        if (++n == 220) { w++; if (m > 2000) { if (w - last > 10) first = w; last = w }; m = 0; n = 0 } }
+        END { print (first - 1) * 440, last * 440 }'
+}
+
+# keyed_play WHAT ARGS...: plays, keyed through the private rigctld, while the PTT state is
+# read over and over beside the recording's length; leaves the exit status in PLAY_STATUS and
+# the timeline ("state bytes" lines) in PLAY_TIMELINE.
+keyed_play() {
+    local dir=$PRIVATE_PULSE_DIR
+    PLAY_TIMELINE=$dir/timeline
+    rm -f "$dir/status"
+    ("$render" --play -s DTMF1 --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT" "$@" >"$dir/stdout" \
+        2>"$dir/stderr"; echo $? >"$dir/status") &
+    local pid=$! until=$((SECONDS + 30))
+    while [[ ! -e "$dir/status" ]] && ((SECONDS < until)); do
+        echo "$(ptt_state) $(stat -c %s "$PRIVATE_PULSE_RECORDING")"
+    done >"$PLAY_TIMELINE"
+    wait_exit "$pid" 1 || { echo "the play still runs after 30 s" >&2; return 1; }
+    PLAY_STATUS=$(cat "$dir/status")
+}
+
+rigctld_call() {
+    rigctld_start
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 -t 100 -- 1 >/dev/null # warms up the recorded sink
+    # A tail longer than the recorder's latency and one PTT read, so that the last read
+    # while keyed comes after the last sound in the recording.
+    keyed_play -t 1500 --ptt-tail 300 -- 5
+    local after keyed span
+    after=$(ptt_state)
+    record_monitor_stop
+    keyed=$(awk '$1 == 1 { if (!f) f = $2; l = $2 } END { print f + 0, l + 0 }' "$PLAY_TIMELINE")
+    span=$(last_sound_span "$PRIVATE_PULSE_RECORDING")
+    echo "keyed call: exit $PLAY_STATUS, '$(cat "$PRIVATE_PULSE_DIR/stdout")'," \
+        "stderr '$(cat "$PRIVATE_PULSE_DIR/stderr")'; PTT reads $(cut -d' ' -f1 "$PLAY_TIMELINE" | uniq -c | xargs)," \
+        "then $after; keyed from byte ${keyed% *} to ${keyed#* }, sound from ${span% *} to ${span#* }"
+    ((PLAY_STATUS == 0)) && [[ ! -s "$PRIVATE_PULSE_DIR/stderr" && "$after" == 0 ]] ||
+        { echo "expected exit 0, nothing on stderr and PTT 0 after the call" >&2; return 1; }
+    ((${keyed% *} > 0 && ${keyed% *} <= ${span% *} && ${span#* } <= ${keyed#* })) ||
+        { echo "the recorded sound is not inside the keyed time" >&2; return 1; }
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "15" "keyed call"
+    for signal in INT:130 USR1:138; do
+        stop_play "${signal%:*}" "${signal#*:}" --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT"
+        after=$(ptt_state)
+        echo "PTT after SIG${signal%:*}: $after"
+        [[ "$after" == 0 ]] || { echo "the PTT was left keyed" >&2; return 1; }
+    done
+}
+
+# expect_refusal WHAT LIMIT_MS PATTERN ARGS...: a keyed play that must fail with status 1
+# within LIMIT_MS, its message matching PATTERN, and no sound.
+expect_refusal() {
+    local what=$1 limit=$2 pattern=$3 started ms
+    shift 3
+    record_monitor_start "$sink"
+    started=$(date +%s%N)
+    keyed_play -t 500 "$@" -- 5
+    ms=$((($(date +%s%N) - started) / 1000000))
+    record_monitor_stop
+    echo "$what: exit $PLAY_STATUS after $ms ms: $(cat "$PRIVATE_PULSE_DIR/stderr")"
+    ((PLAY_STATUS == 1 && ms < limit)) || { echo "$what: expected exit 1 within $limit ms" >&2; return 1; }
+    [[ "$(cat "$PRIVATE_PULSE_DIR/stderr")" =~ $pattern ]] || { echo "$what: unexpected message" >&2; return 1; }
+    (($(sound_ms "$PRIVATE_PULSE_RECORDING") == 0)) || { echo "$what: sound was played" >&2; return 1; }
+}
+
+rigctld_faults() {
+    RIGCTLD_PORT=$(free_port)
+    expect_refusal "no rigctld" 1500 "rigctld at 127.0.0.1:$RIGCTLD_PORT .*is rigctld running there\?"
+    python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(4); time.sleep(3600)' \
+        "$RIGCTLD_PORT" &
+    TEST_PIDS+=($!)
+    sleep 0.5
+    expect_refusal "silent listener" 5500 "rigctld at 127.0.0.1:$RIGCTLD_PORT did not answer"
+    rigctld_start NONE
+    expect_refusal "radio without PTT over CAT" 1500 "cannot drive PTT through rigctld at 127.0.0.1:$RIGCTLD_PORT"
+
+    rigctld_start
+    record_monitor_start "$sink"
+    (sleep 2 && kill -9 "$RIGCTLD_PID") &
+    keyed_play -t 6000 -- 5
+    record_monitor_stop
+    local ms
+    ms=$(sound_ms "$PRIVATE_PULSE_RECORDING")
+    echo "rigctld killed 2 s into a 6 s call: exit $PLAY_STATUS, $ms ms of tone, '$(cat "$PRIVATE_PULSE_DIR/stderr")'"
+    ((PLAY_STATUS == 1 && ms < 3000)) || { echo "expected exit 1 and the sound stopped" >&2; return 1; }
+    grep -q "was closed; the release through a new connection failed too" "$PRIVATE_PULSE_DIR/stderr" ||
+        { echo "the message does not say that the release failed" >&2; return 1; }
+
+    rigctld_start
+    record_monitor_start "$sink"
+    local line="rigctld:127.0.0.1:$RIGCTLD_PORT" first second
+    "$render" --play -s DTMF1 --ptt "$line" -- 123 >/dev/null & first=$!
+    "$render" --play -s DTMF1 --ptt "$line" -- 789 >/dev/null & second=$!
+    wait "$first" && wait "$second" || { echo "two runs at once: one failed" >&2; return 1; }
+    record_monitor_stop
+    local decoded
+    decoded=$(multimon-ng -q -t raw -a DTMF "$PRIVATE_PULSE_RECORDING" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
+    echo "two runs on one rigctld at once: decoded '$decoded', PTT now $(ptt_state)"
+    [[ ("$decoded" == 123789 || "$decoded" == 789123) && "$(ptt_state)" == 0 ]] ||
+        { echo "the two calls were not sent one after the other" >&2; return 1; }
+}
