@@ -227,6 +227,9 @@ std::string HamlibPtt::connect()
         return name() + " did not answer within " + seconds(kOpenLimit);
     if (opened->status != RIG_OK) {
         rig_cleanup(rig);
+        if (m_network && opened->status == -RIG_ETIMEOUT)
+            return name() + " did not answer (" + hamlibError(opened->status) +
+                   "): is it rigctld that listens there?";
         if (m_network)
             return "cannot connect to rigctld at " + m_address + " (" +
                    hamlibError(opened->status) + "): is rigctld running there?";

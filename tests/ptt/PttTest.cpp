@@ -203,7 +203,7 @@ TEST(HamlibPtt, EveryFailureBeforeKeyingIsClearAndQuick)
     ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::listen(silent, 4);
     EXPECT_LT(msOf([&] { why = rigctldLine(port)->open(); }), 5000);
-    EXPECT_THAT(why, HasSubstr("127.0.0.1:" + std::to_string(port)));
+    EXPECT_THAT(why, HasSubstr("rigctld at 127.0.0.1:" + std::to_string(port) + " did not answer"));
     ::close(silent);
 
     PrivateRigctld noCatPtt("NONE");
