@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev libasound2-dev
     fonts-liberation2
-    libsndfile1-dev
+    libsndfile1-dev libhamlib-dev libhamlib-utils
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     pipewire wireplumber pipewire-pulse dbus

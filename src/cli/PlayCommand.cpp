@@ -11,6 +11,8 @@
 #include "WaveOut.h"
 #include "modTone.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <cmath>
 #include <optional>
 #include <ostream>
@@ -49,7 +51,7 @@ public:
         const std::uint32_t start = m_services.ticks.GetTickCount();
         for (;;) {
             m_services.events.processPendingEvents();
-            if (m_signal != 0)
+            if (m_signal != 0 || !m_lost.empty())
                 return false;
             const std::uint32_t waited = m_services.ticks.GetTickCount() - start;
             if (waited >= limit)
@@ -72,9 +74,23 @@ public:
                 err << kProgram << why << '\n';
                 return false;
             }
-            if (pause(radio.pttLeadMs))
+            // A lost control connection (rigctld gone) stops the sound; the release then
+            // says what became of the transmitter.
+            QTimer lineCheck;
+            QObject::connect(&lineCheck, &QTimer::timeout, [&] {
+                if (m_lost.empty() && !(m_lost = line->check()).empty()) {
+                    err << kProgram << m_lost << '\n';
+                    released = false;
+                    m_cycle.requestStop();
+                    m_services.events.wakeUp();
+                }
+            });
+            if (QCoreApplication::instance()) // the tests' fake event pumps run no timers
+                lineCheck.start(100);
+            if (pause(radio.pttLeadMs) && m_lost.empty())
                 m_cycle.SuonaSequenza(sequence);
-            if (m_cycle.lastResult() == PlaybackCycle::Result::Played && m_signal == 0)
+            if (m_cycle.lastResult() == PlaybackCycle::Result::Played && m_signal == 0 &&
+                m_lost.empty())
                 pause(radio.pttTailMs);
         }
         return released;
@@ -84,6 +100,7 @@ private:
     const PlayServices& m_services;
     PlaybackCycle m_cycle;
     int m_signal = 0;
+    std::string m_lost; // why the PTT line was lost during the call
 };
 
 // Watches the signals for as long as it lives.

@@ -2,11 +2,10 @@
 
 #include "CallWithin.h"
 
-#include <hamlib/rig.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <hamlib/rig.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
@@ -80,14 +79,12 @@ struct Opened {
 std::unique_ptr<HamlibPtt> HamlibPtt::rigctld(const std::string& host, int port, bool verbose)
 {
     const bool v6 = host.find(':') != std::string::npos;
-    const std::string address =
-        (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    const std::string address = (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
     return std::unique_ptr<HamlibPtt>(
         new HamlibPtt(RIG_MODEL_NETRIGCTL, address, 0, true, verbose));
 }
 
-std::unique_ptr<HamlibPtt> HamlibPtt::direct(int model, std::string device, int baud,
-                                             bool verbose)
+std::unique_ptr<HamlibPtt> HamlibPtt::direct(int model, std::string device, int baud, bool verbose)
 {
     return std::unique_ptr<HamlibPtt>(
         new HamlibPtt(model, std::move(device), baud, false, verbose));
@@ -139,6 +136,7 @@ std::string HamlibPtt::attach()
 
 std::string HamlibPtt::open()
 {
+    m_lossTold = false;
     if (const std::string why = attach(); !why.empty())
         return why;
     if (m_state != State::Open)
@@ -160,7 +158,7 @@ std::string HamlibPtt::unkey()
 {
     std::string failed; // why the connection of the call could not release, if it could not
     if (m_state == State::Open) {
-        failed = check();
+        failed = lossSeen();
         if (failed.empty()) {
             failed = drive(false);
             if (failed.empty())
@@ -173,19 +171,26 @@ std::string HamlibPtt::unkey()
     const std::string why = releaseThroughNewConnection();
     if (failed.empty())
         return why;
+    // The loss itself was told by check() already, when it was seen there.
+    const std::string lost = m_lossTold ? "" : failed + "; ";
     if (why.empty())
-        return failed + "; the transmitter was released through a new connection";
-    return failed + "; the release through a new connection failed too (" + why +
+        return lost + "the transmitter was released through a new connection to " + name();
+    return lost + "the release through a new connection to " + name() + " failed (" + why +
            "): the transmitter may still be keyed";
 }
 
 std::string HamlibPtt::check()
 {
-    if (m_state == State::Lost)
-        return m_lostWhy;
+    const std::string lost = m_state == State::Lost ? m_lostWhy : lossSeen();
+    m_lossTold = m_lossTold || !lost.empty();
+    return lost;
+}
+
+std::string HamlibPtt::lossSeen() const
+{
     const int fd = m_fd;
     pollfd ready{fd, POLLIN, 0};
-    if (fd < 0 || ::poll(&ready, 1, 0) <= 0)
+    if (m_state != State::Open || fd < 0 || ::poll(&ready, 1, 0) <= 0)
         return {};
     const std::string closed = "the connection to " + name() + " was closed";
     if (ready.revents & (POLLHUP | POLLERR | POLLNVAL))
@@ -233,8 +238,9 @@ std::string HamlibPtt::connect()
         if (m_network)
             return "cannot connect to rigctld at " + m_address + " (" +
                    hamlibError(opened->status) + "): is rigctld running there?";
-        return "cannot open " + name() + (m_baud > 0 ? " at " + std::to_string(m_baud) + " baud" : "") +
-               " (" + hamlibError(opened->status) + ")";
+        return "cannot open " + name() +
+               (m_baud > 0 ? " at " + std::to_string(m_baud) + " baud" : "") + " (" +
+               hamlibError(opened->status) + ")";
     }
     m_rig = rig;
     m_fd = opened->fd;

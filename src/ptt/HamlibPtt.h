@@ -24,8 +24,7 @@ public:
     // verbose: hamlib's own messages go to standard error; otherwise it is kept silent.
     static std::unique_ptr<HamlibPtt> rigctld(const std::string& host, int port, bool verbose);
     // model: hamlib's model number (rigctl -l); baud 0 keeps the model's own rate.
-    static std::unique_ptr<HamlibPtt> direct(int model, std::string device, int baud,
-                                             bool verbose);
+    static std::unique_ptr<HamlibPtt> direct(int model, std::string device, int baud, bool verbose);
 
     ~HamlibPtt() override;
     HamlibPtt(const HamlibPtt&) = delete;
@@ -38,7 +37,8 @@ public:
     std::string attach() override;
     std::string open() override;
     std::string key() override;
-    // After a lost connection, releases through a new one and says whether that worked.
+    // After a lost connection, releases through a new one and says whether that worked (and
+    // why the first was lost, unless check() has said so).
     std::string unkey() override;
     std::string check() override;
 
@@ -51,6 +51,7 @@ private:
     std::string setPtt(bool keyed); // hamlib's reason, if it fails
     std::string drive(bool keyed);  // the same, said for people
     std::string releaseThroughNewConnection();
+    std::string lossSeen() const;
     void close();
     void lose(std::string why);
 
@@ -62,4 +63,5 @@ private:
     s_rig* m_rig = nullptr;
     std::atomic<int> m_fd{-1}; // the connection's socket or port, looked at by check()
     std::string m_lostWhy;
+    bool m_lossTold = false; // check() has said why the connection was lost
 };

@@ -17,9 +17,9 @@ struct PttAddress {
     SerialPtt::Pin pin = SerialPtt::Pin::Rts;
     bool invert = false;
     int gpio = 3;
-    int port = 4532;  // rigctld's
-    int model = 0;    // hamlib's radio model
-    int baud = 0;     // 0: the model's own rate
+    int port = 4532;      // rigctld's
+    int model = 0;        // hamlib's radio model
+    int baud = 0;         // 0: the model's own rate
     bool verbose = false; // hamlib's own messages pass through to standard error
 };
 
