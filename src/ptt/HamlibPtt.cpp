@@ -56,13 +56,12 @@ void setConf(RIG* rig, const char* name, const std::string& value)
 
 // Closing can talk to the radio too, so it is bounded like any other call; a late close
 // finishes on its own thread.
-void closeRig(RIG* rig, bool opened)
+void closeRig(RIG* rig)
 {
     callWithin<int>(
         HamlibPtt::kCommandLimit,
-        [rig, opened] {
-            if (opened)
-                rig_close(rig);
+        [rig] {
+            rig_close(rig);
             rig_cleanup(rig);
             return 0;
         },
@@ -121,12 +120,13 @@ std::string HamlibPtt::lockPath() const
 
 std::string HamlibPtt::attach()
 {
-    if (m_state == State::Open || m_network)
-        return m_state == State::Open ? std::string() : connect();
+    if (m_state == State::Open)
+        return {};
+    if (m_network)
+        return connect();
     RIG* rig = rig_init(m_model);
     if (!rig)
-        return "hamlib knows no radio model " + std::to_string(m_model) +
-               " (rigctl -l lists the models)";
+        return unknownModel();
     rig_cleanup(rig);
     struct stat status;
     if (m_address.starts_with('/') && ::stat(m_address.c_str(), &status) != 0)
@@ -206,8 +206,7 @@ std::string HamlibPtt::connect()
 {
     RIG* rig = rig_init(m_model);
     if (!rig)
-        return "hamlib knows no radio model " + std::to_string(m_model) +
-               " (rigctl -l lists the models)";
+        return unknownModel();
     setConf(rig, "rig_pathname", m_address);
     setConf(rig, "timeout", kHamlibTimeoutMs);
     setConf(rig, "retry", kHamlibRetry);
@@ -288,11 +287,17 @@ std::string HamlibPtt::releaseThroughNewConnection()
     return drive(false);
 }
 
+std::string HamlibPtt::unknownModel() const
+{
+    return "hamlib knows no radio model " + std::to_string(m_model) +
+           " (rigctl -l lists the models)";
+}
+
 void HamlibPtt::close()
 {
     m_fd = -1;
     if (m_rig)
-        closeRig(m_rig, true);
+        closeRig(m_rig);
     m_rig = nullptr;
     if (m_state == State::Open)
         m_state = State::Closed;

@@ -52,6 +52,7 @@ private:
     std::string drive(bool keyed);  // the same, said for people
     std::string releaseThroughNewConnection();
     std::string lossSeen() const;
+    std::string unknownModel() const;
     void close();
     void lose(std::string why);
 
