@@ -59,8 +59,10 @@ diff "$tmp/expected" "$tmp/files" >&2 || fail "the file list differs (< expected
 awk '$1 !~ /^[-d]r[-w][-x]r-[-x]r-[-x]$/ || $2 != "root/root"' "$tmp/contents" >"$tmp/bad"
 [[ ! -s "$tmp/bad" ]] || fail "modes or owners: $(cat "$tmp/bad")"
 
-# Errors fail; the warnings that stay are explained in the README's Install section.
-lintian --no-tag-display-limit "$deb" >"$tmp/lintian" 2>&1 || true
+# Errors fail. The one warning left, initial-upload-closes-no-bugs, is about uploads to Debian's
+# archive, whose first changelog entry closes the request-for-packaging bug; this package has
+# none.
+lintian --tag-display-limit 0 "$deb" >"$tmp/lintian" 2>&1 || true
 cat "$tmp/lintian"
 ! grep -q '^E:' "$tmp/lintian" || fail "lintian reports errors"
 
