@@ -10,12 +10,13 @@
 #   stuck   a socket that takes the connection and stays silent, then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
 #           report and exit status 1 within 15 s;
-#   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port), whose PTT
-#           state another client (rigctl) reads: keyed during the call with the recorded sound
-#           inside the keyed time, released after it, after SIGINT and after SIGUSR1;
+#   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port),
+#           whose PTT state another client (rigctl) reads: keyed during the call with the
+#           recorded sound inside the keyed time, released after it and after SIGINT;
 #   rigctld_faults  no rigctld, a silent listener and a radio without PTT over CAT each fail
 #           with a clear error in time and no sound; rigctld killed mid-call ends the run with
-#           status 1 and the sound stopped; two runs on one rigctld send one after the other.
+#           status 1 and the sound stopped;
+#   rigctld_turns  released after SIGUSR1; two runs on one rigctld send one after the other.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1

@@ -73,12 +73,16 @@ rigctld_call() {
     ((${keyed% *} > 0 && ${keyed% *} <= ${span% *} && ${span#* } <= ${keyed#* })) ||
         { echo "the recorded sound is not inside the keyed time" >&2; return 1; }
     expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "15" "keyed call"
-    for signal in INT:130 USR1:138; do
-        stop_play "${signal%:*}" "${signal#*:}" --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT"
-        after=$(ptt_state)
-        echo "PTT after SIG${signal%:*}: $after"
-        [[ "$after" == 0 ]] || { echo "the PTT was left keyed" >&2; return 1; }
-    done
+    stop_keyed INT 130
+}
+
+# stop_keyed SIGNAL STATUS: stop_play keyed through the private rigctld, which must read 0 after.
+stop_keyed() {
+    local after
+    stop_play "$1" "$2" --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT"
+    after=$(ptt_state)
+    echo "PTT after SIG$1: $after"
+    [[ "$after" == 0 ]] || { echo "the PTT was left keyed" >&2; return 1; }
 }
 
 # expect_refusal WHAT LIMIT_MS PATTERN ARGS...: a keyed play that must fail with status 1
@@ -124,8 +128,11 @@ s = socket.socket(); s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(4); time.
         grep -q "the release through a new connection to .* failed (.*): the transmitter may still be keyed" \
             "$PRIVATE_PULSE_DIR/stderr" ||
         { echo "the message does not say that the release failed" >&2; return 1; }
+}
 
+rigctld_turns() {
     rigctld_start
+    stop_keyed USR1 138
     record_monitor_start "$sink"
     local line="rigctld:127.0.0.1:$RIGCTLD_PORT" first second
     "$render" --play -s DTMF1 --ptt "$line" -- 123 >/dev/null & first=$!
