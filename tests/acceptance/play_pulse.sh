@@ -16,7 +16,8 @@
 #   rigctld_faults  no rigctld, a silent listener and a radio without PTT over CAT each fail
 #           with a clear error in time and no sound; rigctld killed mid-call ends the run with
 #           status 1 and the sound stopped;
-#   rigctld_turns  released after SIGUSR1; two runs on one rigctld send one after the other.
+#   rigctld_turns  released after SIGUSR1 and, by the watchdog, after kill -9; two runs on one
+#           rigctld send one after the other.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1

@@ -133,6 +133,21 @@ s = socket.socket(); s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(4); time.
 rigctld_turns() {
     rigctld_start
     stop_keyed USR1 138
+    # kill -9 mid-call: the watchdog releases through a connection of its own.
+    local pid released=""
+    "$render" --play -s DTMF1 -t 5000 --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT" -- 5 2>/dev/null &
+    pid=$!
+    sleep 1.5
+    [[ "$(ptt_state)" == 1 ]] || { echo "not keyed 1.5 s into the call" >&2; return 1; }
+    kill -9 "$pid"
+    local killed
+    killed=$(date +%s%N)
+    for _ in $(seq 40); do
+        [[ "$(ptt_state)" != 0 ]] || { released=$((($(date +%s%N) - killed) / 1000000)); break; }
+    done
+    wait "$pid" || true
+    echo "kill -9 mid-call: PTT read 0 after ${released:-(never)} ms"
+    [[ -n "$released" ]] || { echo "the PTT stayed keyed after kill -9" >&2; return 1; }
     record_monitor_start "$sink"
     local line="rigctld:127.0.0.1:$RIGCTLD_PORT" first second
     "$render" --play -s DTMF1 --ptt "$line" -- 123 >/dev/null & first=$!
