@@ -50,8 +50,9 @@ bool queueFull(const std::string& path)
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    const bool full = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 &&
-                      errno == EAGAIN;
+    const bool full =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 &&
+        errno == EAGAIN;
     ::close(fd);
     return full;
 }
@@ -86,8 +87,7 @@ SoundServer probeSoundServer(std::chrono::milliseconds deadline)
             // Past CONNECTING the socket has taken the connection: a server is there, and
             // whether it answers is for the backend's own deadline to find out, once.
             if (state == PA_CONTEXT_READY || state == PA_CONTEXT_AUTHORIZING ||
-                state == PA_CONTEXT_SETTING_NAME || !PA_CONTEXT_IS_GOOD(state) ||
-                left.count() <= 0)
+                state == PA_CONTEXT_SETTING_NAME || !PA_CONTEXT_IS_GOOD(state) || left.count() <= 0)
                 break;
             if (pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
                 pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
