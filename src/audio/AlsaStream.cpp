@@ -209,12 +209,15 @@ void writerMain(std::shared_ptr<Shared> shared, std::string pcmName, std::uint32
     snd_pcm_t* pcm = nullptr;
     // Non-blocking: a busy device is an error at once.
     int err = snd_pcm_open(&pcm, pcmName.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    std::int32_t result = err < 0 ? nameResultOf(err) : WaveResult::NoError;
     if (err >= 0)
         err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, rate,
                                  1, kLatencyUs);
     {
         const std::lock_guard lock(s.mutex);
-        s.openResult = err < 0 ? openResultOf(err) : WaveResult::NoError;
+        s.openResult = result != WaveResult::NoError ? result
+                       : err < 0                     ? openResultOf(err)
+                                                     : WaveResult::NoError;
         if (s.state == State::Opening)
             s.setState(err < 0 ? State::Closing : State::Idle);
     }
