@@ -12,8 +12,14 @@ WaveOut& LazyWaveOut::device()
         m_device = m_make();
         m_device->setWakeUp([this] { wakeUp(); });
     }
-    // The choices made here so far hold for the next open.
-    m_device->setOutputDevice(outputDevice());
+    return *m_device;
+}
+
+WaveOut& LazyWaveOut::chosen()
+{
+    // The choices made here so far hold for the next open (and for the count, which ALSA
+    // takes on the chosen output).
+    device().setOutputDevice(outputDevice());
     m_device->setMediaName(mediaName());
     return *m_device;
 }
@@ -35,17 +41,17 @@ std::string LazyWaveOut::reasonFor(int step, std::int32_t code) const
 
 std::uint32_t LazyWaveOut::inputDeviceCount()
 {
-    return device().inputDeviceCount();
+    return chosen().inputDeviceCount();
 }
 
 std::uint32_t LazyWaveOut::outputDeviceCount()
 {
-    return device().outputDeviceCount();
+    return chosen().outputDeviceCount();
 }
 
 std::int32_t LazyWaveOut::open(WaveHandle& handle, const WaveFormat& format)
 {
-    return device().open(handle, format);
+    return chosen().open(handle, format);
 }
 
 std::int32_t LazyWaveOut::prepareHeader(WaveHandle handle, WaveHeader& header)

@@ -32,6 +32,7 @@ public:
 
 private:
     WaveOut& device();
+    WaveOut& chosen();
 
     std::function<std::unique_ptr<WaveOut>()> m_make;
     std::unique_ptr<WaveOut> m_device;
