@@ -1,8 +1,8 @@
 // One long session of the window's playback cycle on the libpulse backend, driven by
-// run-reconnect-bench.sh: each line read from standard input sends a short sequence, then
-// prints the resident memory. The script kills and restarts the sound server between sends,
-// so that every send after a loss reconnects; a flat resident size shows that nothing is
-// kept per lost server.
+// run-reconnect-bench.sh: each line read from standard input sends a sequence ("long": about
+// 1.5 s, else a short one), then prints the result and the resident memory. The script kills
+// the sound server during a long send and starts it again, so that every send after a loss
+// reconnects; a flat resident size shows that nothing is kept per lost server.
 
 #include "DtmfModule.h"
 #include "PlaybackCycle.h"
@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
     PlaybackCycle cycle(module, device, ticks, messages, events);
     cycle.setToneSetIndexSource([] { return 0; });
     for (std::string line; std::getline(std::cin, line);) {
-        cycle.SuonaSequenza("1");
+        cycle.SuonaSequenza(line == "long" ? "1234567890" : "1");
         const bool played = cycle.lastResult() == PlaybackCycle::Result::Played;
         std::cout << (played ? "played " : "failed ") << residentKb() << std::endl;
     }
