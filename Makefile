@@ -14,13 +14,14 @@ test: build-dev
 	ctest --preset dev -j $(JOBS)
 
 # Speed against the reference renderer, a typical send, the CLI's peak memory, loading a
-# 10 MB tone-set file, and the CPU
-# share of the wait for a 5 s play (on a private null sink).
+# 10 MB tone-set file, the CPU share of the wait for a 5 s play (on a private null sink), and
+# the resident memory of one session over 100 sound-server losses.
 bench: build-release
 	build/release/bench/render_bench
 	build/release/bench/memory_bench
 	build/release/bench/toneset_load_bench
 	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
+	bench/run-reconnect-bench.sh build/release/bench/reconnect_bench
 
 # The Debian package of the release build: build/release/quorvel_VERSION-1_ARCH.deb.
 package: build-release

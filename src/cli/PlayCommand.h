@@ -8,14 +8,6 @@ struct PlayServices;
 struct RadioOptions;
 class WaveOut;
 
-// Prints the outputs as name TAB description, the default's line ending in TAB "default".
-// Returns false when the backend cannot tell its outputs.
-bool listOutputs(WaveOut& device, std::ostream& out);
-
-// Points the device at the named output. Returns a usage error listing the outputs there are
-// when the name is none of them; a backend that cannot list its outputs takes any name.
-std::string chooseOutput(WaveOut& device, const std::string& name);
-
 // Plays the sequence through the playback cycle, keying the transmitter around it when a
 // PTT line is given: key, lead, play, wait for the device's end, tail, release. A SIGINT,
 // SIGTERM or SIGHUP stops the sound at once and releases the line. ComputeTimings must have

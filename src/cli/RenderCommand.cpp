@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "DtmfTable.h"
+#include "OutputChoice.h"
 #include "OutputFile.h"
 #include "PcmOutput.h"
 #include "PlayCommand.h"

@@ -49,5 +49,6 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    keepSoundServersFromStarting(); // before any thread
     return run(argc, argv);
 }

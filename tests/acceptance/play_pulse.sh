@@ -6,10 +6,14 @@
 #           (the first stream after the recorder attaches ends late: a short play warms up);
 #   stop    SIGINT 1 s into a 10 s tone keyed on a CM108 PTT line (a plain file stands in for
 #           /dev/hidrawN) exits with 130, leaves less than 1.5 s of tone and releases the line;
-#           SIGTERM without PTT exits with 143;
-#   stuck   a socket that takes the connection and stays silent, then the real server stopped
+#           SIGTERM without PTT exits with 143; SIGINT while the drain after the last byte
+#           is pending (a 150 ms tone: the server takes all of it at once) exits with 130
+#           (run under the asan preset, this is the check that no late callback runs);
+#   stuck   a socket that takes the connection and stays silent, one whose queue of
+#           connections is full (connect fails with EAGAIN), then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
-#           report and exit status 1 within 15 s;
+#           report and exit status 1 within 15 s; the full queue and the stopped server with
+#           code 258, never the no-card message;
 #   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port),
 #           whose PTT state another client (rigctl) reads: keyed during the call with the
 #           recorded sound inside the keyed time, released after it and after SIGINT;
@@ -93,19 +97,31 @@ stop() {
     [[ "$reports" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
         { echo "the PTT line was not keyed and released as expected" >&2; return 1; }
     stop_play TERM 143
+    local status=0 pid
+    "$render" --play -s DTMF1 -t 150 -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || break
+        sleep 0.01
+    done
+    kill -INT "$pid"
+    wait "$pid" || status=$?
+    echo "SIGINT while draining: exit $status, '$(cat "$PRIVATE_PULSE_DIR/stderr")'"
+    # 0: the play ended before the signal came, which a loaded machine may do.
+    ((status == 130 || status == 0)) || { echo "expected exit status 130" >&2; return 1; }
 }
 
-# expect_numbered_report WHAT [REPORT]: plays 5 s against $PULSE_SERVER with a 15 s deadline;
-# the report is numbered REPORT when given.
+# expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s
+# deadline; the report is numbered REPORT and gives CODE when they are given.
 expect_numbered_report() {
-    local what=$1 report=${2:-[1-5]} status=0 started errors ms
+    local what=$1 report=${2:-[1-5]} code=${3:-[0-9]+} status=0 started errors ms
     started=$(date +%s%N)
     errors=$(timeout 20 "$render" --play -s DTMF1 -t 5000 -- "0" 2>&1 >/dev/null) || status=$?
     ms=$((($(date +%s%N) - started) / 1000000))
     echo "$what: exit status $status after $ms ms: $errors"
     ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
     ((ms <= 15000)) || { echo "$what: took longer than 15 s" >&2; return 1; }
-    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -][0-9]+ ]] ||
+    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -]$code ]] ||
         { echo "$what: no numbered report" >&2; return 1; }
 }
 
@@ -121,8 +137,26 @@ s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep
         sleep 0.1
     done
     PULSE_SERVER="unix:$silent" expect_numbered_report "silent socket"
+    # A queue of one, filled: every further connect fails with EAGAIN, as a frozen server's
+    # does once its queue is full.
+    local full=$PRIVATE_PULSE_DIR/full
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(0)
+held = []
+while True:
+    c = socket.socket(socket.AF_UNIX); c.setblocking(False)
+    try: c.connect(sys.argv[1])
+    except BlockingIOError: break
+    held.append(c)
+open(sys.argv[1] + ".ready", "w").close(); time.sleep(3600)' "$full" &
+    TEST_PIDS+=($!)
+    for _ in $(seq 50); do
+        [[ -e "$full.ready" ]] && break
+        sleep 0.1
+    done
+    PULSE_SERVER="unix:$full" expect_numbered_report "full queue" 1 258
     kill -STOP "$PRIVATE_PULSE_PID"
-    expect_numbered_report "stopped server"
+    expect_numbered_report "stopped server" 1 258
     kill -CONT "$PRIVATE_PULSE_PID"
     (sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
     expect_numbered_report "server stopped during the play" 3

@@ -138,13 +138,14 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
     EXPECT_THAT(run({"--ptt", "cm108:/dev/hidraw0", "1"}),
                 StartsWith("2 quorvel-render: --ptt needs --play"));
 
-    // Outputs by name, the default marked; an unknown name lists those there are.
+    // Outputs by name, the default marked; a name that cannot be opened gives the reason and
+    // lists those there are.
     device.outputList = {{"sink.a", "Speakers", false}, {"radio", "USB Audio CM108", true}};
     ASSERT_EQ(run({"--list-devices"}), "0 ");
     EXPECT_EQ(out.str(), "sink.a\tSpeakers\nradio\tUSB Audio CM108\tdefault\n");
     EXPECT_EQ(run({"--play", "--device", "nope", "1"}),
-              "2 quorvel-render: unknown output device 'nope'; the outputs are:\n  sink.a\n  "
-              "radio\nTry 'quorvel-render --help'.\n");
+              "2 quorvel-render: cannot open output device 'nope': there is no such output; the "
+              "outputs are:\n  sink.a\n  radio\nTry 'quorvel-render --help'.\n");
     ASSERT_EQ(run({"--play", "--device", "radio", "1"}), "0 ");
     EXPECT_EQ(device.openedOn, "radio");
 
