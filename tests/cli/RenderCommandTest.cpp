@@ -96,6 +96,17 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                   std::string(reinterpret_cast<const char*>(samples.data()), 2 * samples.size()));
     }
 
+    // A full standard output fails every command that writes to it, and says so.
+    device.outputList = {{"sink", "Sink", true}};
+    for (const QStringList& args :
+         {QStringList{"-l"}, QStringList{"--list-devices"}, QStringList{"--play", "1"}, {"1"}}) {
+        std::ofstream full("/dev/full");
+        std::ostringstream why;
+        EXPECT_EQ(runRenderCommand(QStringList{"quorvel-render"} + args, full, why, &play), 1);
+        EXPECT_THAT(why.str(), testing::EndsWith("quorvel-render: cannot write standard output\n"))
+            << args.join(' ').toStdString();
+    }
+
     // Usage errors exit with 2, failures with 1, each naming its cause.
     EXPECT_THAT(run({"-t", "abc", "1"}), StartsWith("2 quorvel-render: invalid value for --tone"));
     EXPECT_THAT(run({"-s", "Nope", "1"}),
