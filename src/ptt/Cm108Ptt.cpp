@@ -21,13 +21,27 @@ std::array<std::uint8_t, 5> Cm108Ptt::report(int gpio, bool keyed)
     return {0, 0, keyed ? pin : std::uint8_t{0}, pin, 0};
 }
 
+std::string Cm108Ptt::name() const
+{
+    return "GPIO " + std::to_string(m_gpio) + " of " + m_path;
+}
+
 std::string Cm108Ptt::open()
 {
+    if (const std::string why = attach(); !why.empty())
+        return why;
+    return write(false);
+}
+
+std::string Cm108Ptt::attach()
+{
+    if (m_fd >= 0)
+        return {};
     // Non-blocking, so that a path that is no device (a FIFO nobody reads) cannot hold the open.
     m_fd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return "cannot open CM108 PTT device " + m_path + ": " + std::strerror(errno);
-    return write(false);
+    return {};
 }
 
 std::string Cm108Ptt::write(bool keyed)

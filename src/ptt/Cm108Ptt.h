@@ -18,6 +18,9 @@ public:
     Cm108Ptt(const Cm108Ptt&) = delete;
     Cm108Ptt& operator=(const Cm108Ptt&) = delete;
 
+    std::string name() const override;
+    std::string lockPath() const override { return m_path; }
+    std::string attach() override;
     std::string open() override;
     std::string key() override { return write(true); }
     std::string unkey() override { return write(false); }

@@ -9,9 +9,27 @@ class PttLine
 public:
     virtual ~PttLine() = default;
 
-    // Opens the device and puts the line in its released state, which also proves that the
-    // line can be driven before anything is keyed.
+    // The line in messages, for example "RTS of /dev/ttyUSB0", "GPIO 3 of /dev/hidraw0" or
+    // "rigctld at localhost:4532".
+    virtual std::string name() const = 0;
+
+    // The file that is locked (flock, exclusive) before anything is written to the line, so
+    // that one sender at a time uses it: the device node, or a lock file named after the
+    // radio. Lines that end in one radio interface share it. The file is made when missing.
+    virtual std::string lockPath() const = 0;
+
+    // Opens the device or connection without driving the line. The watchdog does only this
+    // before it must release; a line that cannot be shared while another process holds it
+    // may put its connection off until the release.
+    virtual std::string attach() = 0;
+
+    // attach(), unless done, then the released state, which also proves that the line can be
+    // driven before anything is keyed.
     virtual std::string open() = 0;
     virtual std::string key() = 0;
     virtual std::string unkey() = 0;
+
+    // Asked now and then during a call: empty while the line is still there, otherwise why
+    // it was lost (a closed control connection, an unplugged device).
+    virtual std::string check() { return {}; }
 };

@@ -18,8 +18,22 @@ SerialPtt::~SerialPtt()
         ::close(m_fd);
 }
 
+std::string SerialPtt::name() const
+{
+    return std::string(m_pin == Pin::Rts ? "RTS" : "DTR") + " of " + m_path;
+}
+
 std::string SerialPtt::open()
 {
+    if (const std::string why = attach(); !why.empty())
+        return why;
+    return drive(false);
+}
+
+std::string SerialPtt::attach()
+{
+    if (m_fd >= 0)
+        return {};
     // Non-blocking: a port whose carrier is down must not hold the open.
     m_fd = ::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
@@ -31,7 +45,7 @@ std::string SerialPtt::open()
         settings.c_cflag &= ~tcflag_t{HUPCL};
         ::tcsetattr(m_fd, TCSANOW, &settings);
     }
-    return drive(false);
+    return {};
 }
 
 std::string SerialPtt::drive(bool keyed)

@@ -14,6 +14,9 @@ public:
     SerialPtt(const SerialPtt&) = delete;
     SerialPtt& operator=(const SerialPtt&) = delete;
 
+    std::string name() const override;
+    std::string lockPath() const override { return m_path; }
+    std::string attach() override;
     std::string open() override;
     std::string key() override { return drive(true); }
     std::string unkey() override { return drive(false); }

@@ -18,6 +18,9 @@ public:
     {
     }
 
+    std::string name() const override { return "the recording line"; }
+    std::string lockPath() const override { return {}; }
+    std::string attach() override { return {}; }
     std::string open() override { return step("open"); }
     std::string key() override { return step("key"); }
     std::string unkey() override { return step("unkey"); }
