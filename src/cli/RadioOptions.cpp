@@ -35,7 +35,7 @@ public:
         const std::string text = m_parser.value(name).toStdString();
         const auto read = parseDurationText(text);
         if (!read)
-            fail(name, text, std::string("is not ") + what);
+            fail(name, text, std::string("is not ") + what + " (" + kNumberSyntax + ")");
         else if (*read < lowest)
             fail(name, text, lowest == 0 ? "is negative" : "is too small");
         else if (*read > highest)
@@ -79,8 +79,10 @@ void addRadioOptions(QCommandLineParser& parser)
          "Key a transmitter around --play: serial:DEVICE:rts or serial:DEVICE:dtr (either "
          "with :invert), or cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default).",
          "LINE"},
-        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
-        {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250, at most 60000).",
+         "MS"},
+        {"ptt-tail",
+         "Kept keyed this long after the sound ends, in ms (default 50, at most 60000).", "MS"},
         {"list-devices",
          "Print the audio outputs, one a line: name, a tab and a description; the default "
          "output's line ends in a tab and \"default\"."},
