@@ -37,7 +37,7 @@ public:
         const std::string text = m_parser.value(name).toStdString();
         const auto read = parseDurationText(text);
         if (!read)
-            fail(name, text, std::string("is not ") + what);
+            fail(name, text, std::string("is not ") + what + " (" + kNumberSyntax + ")");
         else if (*read < lowest)
             fail(name, text, lowest == 0 ? "is negative" : "is too small");
         else if (*read > highest)
@@ -84,8 +84,10 @@ void addRadioOptions(QCommandLineParser& parser)
          "or rig:MODEL:DEVICE[:BAUD] for the radio's CAT port through hamlib, MODEL being "
          "hamlib's model number as \"rigctl -l\" lists it.",
          "LINE"},
-        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
-        {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250, at most 60000).",
+         "MS"},
+        {"ptt-tail",
+         "Kept keyed this long after the sound ends, in ms (default 50, at most 60000).", "MS"},
         {"verbose", "Let hamlib's own messages through to standard error (rigctld: and rig: "
                     "lines); without it only quorvel-render's messages are shown."},
         {"list-devices",

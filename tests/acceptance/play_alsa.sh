@@ -142,7 +142,9 @@ if [[ $(id -u) -ne 0 ]] || ! command -v setpriv >/dev/null; then
     exit 0
 fi
 user=$dir/nobody
-mkdir -p "$user/home" "$user/run"
+mkdir -p "$user/home" "$user/run" "$user/bin"
+# A copy that nobody can reach wherever the build lies (a clone in a root-only folder).
+cp "$render" "$user/bin/quorvel-render"
 printf 'autospawn = yes\n' >"$user/client.conf"
 alsa_config spawn "type pulse" >/dev/null
 chown -R 65534:65534 "$user"
@@ -151,7 +153,8 @@ chmod 755 "$dir"
 status=0
 setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH=/usr/bin:/bin \
     HOME="$user/home" XDG_RUNTIME_DIR="$user/run" PULSE_CLIENTCONFIG="$user/client.conf" \
-    ALSA_CONFIG_PATH="$dir/spawn.conf" "$render" --play -- 1 >/dev/null 2>&1 || status=$?
+    ALSA_CONFIG_PATH="$dir/spawn.conf" "$user/bin/quorvel-render" --play -- 1 >/dev/null 2>&1 ||
+    status=$?
 sleep 1
 spawned=$(pgrep -u 65534 -x pulseaudio || true)
 if [[ -n "$spawned" ]]; then

@@ -96,8 +96,27 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                   std::string(reinterpret_cast<const char*>(samples.data()), 2 * samples.size()));
     }
 
+    // A full standard output fails every command that writes to it, and says so.
+    device.outputList = {{"sink", "Sink", true}};
+    for (const QStringList& args :
+         {QStringList{"-l"}, QStringList{"--list-devices"}, QStringList{"--play", "1"}, {"1"}}) {
+        std::ofstream full("/dev/full");
+        std::ostringstream why;
+        EXPECT_EQ(runRenderCommand(QStringList{"quorvel-render"} + args, full, why, &play), 1);
+        EXPECT_THAT(why.str(), testing::EndsWith("quorvel-render: cannot write standard output\n"))
+            << args.join(' ').toStdString();
+    }
+
     // Usage errors exit with 2, failures with 1, each naming its cause.
     EXPECT_THAT(run({"-t", "abc", "1"}), StartsWith("2 quorvel-render: invalid value for --tone"));
+    // One number syntax for every measure, the window's: a comma too, but no exponent.
+    EXPECT_EQ(run({"-t", "1,5", "--lead-in", " 2.5", "--level", "-0,5", "1"}), "0 ");
+    EXPECT_THAT(run({"--call-gap", "1e3", "1"}),
+                StartsWith("2 quorvel-render: invalid value for --call-gap: '1e3' is not a number "
+                           "of milliseconds (a decimal number: digits, with an optional fraction"));
+    EXPECT_THAT(run({"--play", "--ptt", "serial:/dev/null:rts", "--ptt-tail", "60001", "1"}),
+                StartsWith("2 quorvel-render: invalid value for --ptt-tail: '60001' is more than "
+                           "60000"));
     EXPECT_THAT(run({"-s", "Nope", "1"}),
                 StartsWith("2 quorvel-render: unknown tone set 'Nope' (see --list); no tone-set "
                            "file was read: '" +
