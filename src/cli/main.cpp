@@ -1,4 +1,5 @@
 #include "PosixSignalWatch.h"
+#include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
@@ -28,6 +29,9 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
+    if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
+        return *status;
     // A closed pipe on standard output is reported as a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);

@@ -1,10 +1,11 @@
 #include "Main.h"
 
 #include "AppIcon.h"
+#include "CaughtSignals.h"
 #include "PlaybackCycle.h"
+#include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
-#include "TerminationSignals.h"
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
 #include "frmTone.h"
@@ -40,8 +41,8 @@ int run(int argc, char* argv[])
     messages.setOwner(window.get());
     // A logout, a shutdown or a kill ends the window as its close does, so what was typed
     // is saved; a play is stopped first.
-    const TerminationSignals termination({SIGTERM, SIGHUP},
-                                         [&window](int) { window->closeFromOutside(); });
+    const CaughtSignals termination({SIGTERM, SIGHUP},
+                                    [&window](int) { window->closeFromOutside(); });
     return QApplication::exec();
 }
 
@@ -49,5 +50,8 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
+    if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
+        return *status;
     return run(argc, argv);
 }

@@ -37,7 +37,9 @@ public:
         if (!read)
             fail(name, text, std::string("is not ") + what);
         else if (*read < lowest)
-            fail(name, text, lowest == 0 ? "is negative" : "is too small");
+            fail(name, text,
+                 lowest == 0 ? "is negative"
+                             : "is less than " + std::to_string(std::lround(lowest)));
         else if (*read > highest)
             fail(name, text, "is more than " + std::to_string(std::lround(highest)));
         else
@@ -74,13 +76,22 @@ void addRadioOptions(QCommandLineParser& parser)
          "MS"},
         {"calls", "Send the whole rendered sequence N times (default 1).", "N"},
         {"call-gap", "Silence between two calls, in ms (default 0).", "MS"},
-        {"level", "Gain in dB, 0 or less (default 0: the samples as rendered).", "DB"},
+        {"level", "Gain in dB, from -80 to 0 (default 0: the samples as rendered).", "DB"},
         {"ptt",
-         "Key a transmitter around --play: serial:DEVICE:rts or serial:DEVICE:dtr (either "
-         "with :invert), or cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default).",
+         "Key a transmitter around the play: serial:DEVICE:rts or serial:DEVICE:dtr, or "
+         "cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default; DEVICE auto "
+         "finds the one C-Media interface); :invert at the end for a line that keys low.",
          "LINE"},
         {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
         {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"ptt-timeout",
+         "Never keep the line keyed longer than S seconds: a longer call is refused, and a "
+         "sound that has not ended by then is stopped (default 180; 0: no limit).",
+         "S"},
+        {"ptt-wait",
+         "Wait at most S seconds for another run that uses the same line to finish "
+         "(default 30).",
+         "S"},
         {"list-devices",
          "Print the audio outputs, one a line: name, a tab and a description; the default "
          "output's line ends in a tab and \"default\"."},
@@ -89,7 +100,8 @@ void addRadioOptions(QCommandLineParser& parser)
     });
 }
 
-std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options)
+std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options,
+                                            const char* playOption)
 {
     Reader read(parser);
     constexpr double kAny = 1e300;
@@ -101,7 +113,7 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
         read.number("first-tone", *framing.firstToneMs, 0, kAny);
     }
     read.number("call-gap", framing.callGapMs, 0, kAny);
-    read.number("level", framing.levelDb, -kAny, 0, "a number of decibels");
+    read.number("level", framing.levelDb, kLowestLevelDb, 0, "a number of decibels");
     if (read.isSet("calls") && !read.error()) {
         bool ok = false;
         framing.calls = read.value("calls").toInt(&ok);
@@ -110,17 +122,21 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     }
     read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
     read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
+    read.number("ptt-timeout", options.pttTimeoutS, 0, kAny, "a number of seconds");
+    read.number("ptt-wait", options.pttWaitS, 0, kAny, "a number of seconds");
     if (read.isSet("ptt") && !read.error()) {
         auto address = parsePttAddress(read.value("ptt").toStdString());
         if (auto* why = std::get_if<std::string>(&address))
             return "--ptt: " + *why;
         options.ptt = std::get<PttAddress>(address);
     }
-    const bool play = read.isSet("play");
-    read.needs("ptt", "--play", play);
-    read.needs("device", "--play", play);
-    read.needs("ptt-lead", "--ptt", options.ptt.has_value());
-    read.needs("ptt-tail", "--ptt", options.ptt.has_value());
+    if (playOption) {
+        const bool play = read.isSet(playOption);
+        read.needs("ptt", "--play", play);
+        read.needs("device", "--play", play);
+    }
+    for (const char* name : {"ptt-lead", "ptt-tail", "ptt-timeout", "ptt-wait"})
+        read.needs(name, "--ptt", options.ptt.has_value());
     options.listDevices = read.isSet("list-devices");
     if (read.isSet("device"))
         options.device = read.value("device").toStdString();
