@@ -6,7 +6,11 @@
 #           (the first stream after the recorder attaches ends late: a short play warms up);
 #   stop    SIGINT 1 s into a 10 s tone keyed on a CM108 PTT line (a plain file stands in for
 #           /dev/hidrawN) exits with 130, leaves less than 1.5 s of tone and releases the line;
-#           SIGTERM without PTT exits with 143;
+#           SIGTERM without PTT exits with 143; SIGHUP under nohup lets the play end;
+#   keying  a FIFO read by a logger stands in for /dev/hidrawN, so that each report has its
+#           time and two writers their order: kill -9 during a call leaves the line released
+#           by the watchdog within 300 ms and no watchdog behind; SIGUSR1 exits with 138,
+#           released; two runs started together send two whole calls one after the other;
 #   stuck   a socket that takes the connection and stays silent, then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
 #           report and exit status 1 within 15 s.
@@ -57,7 +61,9 @@ stop_play() {
     shift 2
     record_monitor_start "$sink"
     "$render" --play -s DTMF1 -t 100 -- 1 >/dev/null # warms up the recorded sink
-    "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    # A shell without job control starts background commands with SIGINT ignored, and an
+    # ignored signal stays ignored: this one is put back to its default first.
+    env --default-signal=INT "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
     pid=$!
     for _ in $(seq 200); do
         [[ -z "$(pactl list short sink-inputs)" ]] || break
@@ -76,7 +82,7 @@ stop_play() {
 }
 
 stop() {
-    local hidraw="$PRIVATE_PULSE_DIR/hidraw0" reports
+    local hidraw="$PRIVATE_PULSE_DIR/hidraw0" reports pid
     : >"$hidraw"
     stop_play INT 130 --ptt "cm108:$hidraw"
     # Released on open, keyed, released after the stop: report 0, 0, data, mask (GPIO 3), 0.
@@ -85,6 +91,103 @@ stop() {
     [[ "$reports" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
         { echo "the PTT line was not keyed and released as expected" >&2; return 1; }
     stop_play TERM 143
+    # Under nohup SIGHUP stays ignored: the play goes on to its end.
+    local status=0 said
+    nohup "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$hidraw" -- 5 >"$PRIVATE_PULSE_DIR/out" 2>&1 &
+    pid=$!
+    sleep 0.8
+    kill -HUP "$pid"
+    wait "$pid" || status=$?
+    said=$(cat "$PRIVATE_PULSE_DIR/out")
+    echo "SIGHUP under nohup: exit $status, '$said'"
+    ((status == 0)) && [[ "$said" == "played in "* ]] ||
+        { echo "a SIGHUP that nohup ignores stopped the play" >&2; return 1; }
+}
+
+# report_logger FIFO LOG: each 5-byte report written into FIFO goes to LOG as a line
+# "MS HEX…", MS the wall-clock time in ms. It holds the FIFO open for writing too, so that it
+# never reads an end between two writers.
+report_logger() {
+    mkfifo "$1"
+    python3 -c 'import os, sys, time
+fd = os.open(sys.argv[1], os.O_RDWR)
+log = open(sys.argv[2], "w", buffering=1)
+data = b""
+while True:
+    data += os.read(fd, 64)
+    while len(data) >= 5:
+        log.write("%d %s\n" % (time.time_ns() // 1000000, data[:5].hex(" ")))
+        data = data[5:]' "$1" "$2" &
+    TEST_PIDS+=($!)
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# wait_lines FILE N: up to 2 s for FILE to hold N lines.
+wait_lines() {
+    for _ in $(seq 100); do
+        (($(wc -l <"$1") >= $2)) && return 0
+        sleep 0.02
+    done
+    return 1
+}
+
+keying() {
+    local fifo=$PRIVATE_PULSE_DIR/hidraw-fifo log=$PRIVATE_PULSE_DIR/reports.log pid killed
+    local released="00 00 00 04 00" keyed="00 00 04 04 00" status=0 first
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+
+    # kill -9 one second into a keyed 10 s call.
+    "$render" --play -s DTMF1 -t 10000 --ptt "cm108:$fifo" -- 5 &
+    pid=$!
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || break
+        sleep 0.05
+    done
+    sleep 1
+    killed=$(now_ms)
+    kill -9 "$pid"
+    wait "$pid" || true
+    wait_lines "$log" 3 || true
+    first=$(head -1 "$log" | cut -d' ' -f1)
+    echo "kill -9 at +$((killed - first)) ms; the stand-in's reports:"
+    awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }' "$log"
+    [[ "$(sed -n 3p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after kill -9" >&2; return 1; }
+    (($(sed -n 3p "$log" | cut -d' ' -f1) - killed <= 300)) ||
+        { echo "released later than 300 ms after kill -9" >&2; return 1; }
+    sleep 0.3
+    if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
+        echo "a watchdog process is left" >&2
+        return 1
+    fi
+
+    # SIGUSR1: the line is released and the status says which signal.
+    stop_play USR1 138 --ptt "cm108:$fifo"
+    wait_lines "$log" 6 || true
+    [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after SIGUSR1" >&2; return 1; }
+
+    # Two runs on one line started together: one whole call after the other.
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 --ptt "cm108:$fifo" -- 123 >/dev/null &
+    pid=$!
+    "$render" --play -s DTMF1 --ptt "cm108:$fifo" -- 456 >/dev/null || status=$?
+    wait "$pid" || status=$?
+    record_monitor_stop
+    ((status == 0)) || { echo "a run of the two failed with $status" >&2; return 1; }
+    wait_lines "$log" 12 || true
+    echo "two runs together, the stand-in's reports:"
+    tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(tail -n +7 "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
+        "$released|$keyed|$released|$released|$keyed|$released|" ]] ||
+        { echo "the two runs' reports are mixed" >&2; return 1; }
+    local decoded
+    decoded=$(multimon-ng -q -t raw -a DTMF "$PRIVATE_PULSE_RECORDING" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
+    echo "two runs together, DTMF decode: $decoded"
+    [[ "$decoded" == 123456 || "$decoded" == 456123 ]] ||
+        { echo "expected the two calls whole, one after the other" >&2; return 1; }
 }
 
 # expect_numbered_report WHAT [REPORT]: plays 5 s against $PULSE_SERVER with a 15 s deadline;
