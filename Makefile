@@ -15,12 +15,14 @@ test: build-dev
 
 # Speed against the reference renderer, a typical send, the CLI's peak memory, loading a
 # 10 MB tone-set file, and the CPU
-# share of the wait for a 5 s play (on a private null sink).
+# share of the wait for a 5 s play and the key-to-first-sample time of a keyed play (on a
+# private null sink).
 bench: build-release
 	build/release/bench/render_bench
 	build/release/bench/memory_bench
 	build/release/bench/toneset_load_bench
 	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
+	bench/key-to-sound-bench.sh build/release/src/cli/quorvel-render
 
 deps:
 	scripts/install-deps.sh

@@ -169,6 +169,19 @@ keying() {
     [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
         { echo "the line was not released after SIGUSR1" >&2; return 1; }
 
+    # A run that cannot have the line within --ptt-wait names the line and who holds it.
+    "$render" --play -s DTMF1 -t 3000 --ptt "cm108:$fifo" -- 5 >/dev/null &
+    pid=$!
+    sleep 0.5
+    local said
+    said=$("$render" --play -s DTMF1 --ptt "cm108:$fifo" --ptt-wait 0.3 -- 1 2>&1) || status=$?
+    wait "$pid"
+    echo "a second run with --ptt-wait 0.3: exit $status, '$said'"
+    ((status == 1)) && [[ "$said" == *"GPIO 3 of $fifo is in use by process $pid (quorvel-render)"* ]] ||
+        { echo "expected the line and its holder named" >&2; return 1; }
+    status=0
+    wait_lines "$log" 9 || true
+
     # Two runs on one line started together: one whole call after the other.
     record_monitor_start "$sink"
     "$render" --play -s DTMF1 --ptt "cm108:$fifo" -- 123 >/dev/null &
@@ -177,10 +190,10 @@ keying() {
     wait "$pid" || status=$?
     record_monitor_stop
     ((status == 0)) || { echo "a run of the two failed with $status" >&2; return 1; }
-    wait_lines "$log" 12 || true
+    wait_lines "$log" 15 || true
     echo "two runs together, the stand-in's reports:"
-    tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
-    [[ "$(tail -n +7 "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
+    tail -n +10 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(tail -n +10 "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
         "$released|$keyed|$released|$released|$keyed|$released|" ]] ||
         { echo "the two runs' reports are mixed" >&2; return 1; }
     local decoded

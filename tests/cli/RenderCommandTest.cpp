@@ -138,6 +138,15 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                 StartsWith("2 quorvel-render: invalid value for --level"));
     EXPECT_THAT(run({"--ptt", "cm108:/dev/hidraw0", "1"}),
                 StartsWith("2 quorvel-render: --ptt needs --play"));
+    // Below -80 dB a keyed transmitter would send silence.
+    EXPECT_THAT(
+        run({"--level", "-80,5", "1"}),
+        StartsWith("2 quorvel-render: invalid value for --level: '-80,5' is less than -80"));
+    EXPECT_THAT(
+        run({"--play", "--ptt", "cm108:hid.bin:abc", "1"}),
+        StartsWith("2 quorvel-render: --ptt: invalid PTT line 'cm108:hid.bin:abc': 'abc' is"));
+    EXPECT_THAT(run({"--play", "--ptt-timeout", "0", "1"}),
+                StartsWith("2 quorvel-render: --ptt-timeout needs --ptt"));
 
     // Outputs by name, the default marked; an unknown name lists those there are.
     device.outputList = {{"sink.a", "Speakers", false}, {"radio", "USB Audio CM108", true}};

@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <pty.h>
 #include <sstream>
+#include <termios.h>
 #include <unistd.h>
 
 using testing::HasSubstr;
@@ -146,6 +147,11 @@ TEST(SerialPtt, APseudoTerminalHasNoModemLinesAndFailsNamingIt)
                                      (pin[1] == 'r' ? "RTS" : "DTR") + " of " + name + " ("))
             << pin;
         EXPECT_THAT(error, HasSubstr("serial port with modem lines")) << pin;
+        // The kernel drops the lines at the last close, which releases a line that keys high
+        // and would key an inverted one.
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(slave, &settings), 0);
+        EXPECT_EQ((settings.c_cflag & HUPCL) != 0, pin[1] == 'r') << pin;
     }
     ::close(master);
     ::close(slave);
