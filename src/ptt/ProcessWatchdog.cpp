@@ -115,6 +115,10 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
     posix_spawn_file_actions_adddup2(&files, socketEnd, kSocketFd);
     if (lockEnd >= 0)
         posix_spawn_file_actions_adddup2(&files, lockEnd, kLockFd);
+    // Not the program's standard output: a caller that reads it to its end (a shell's $(…))
+    // must not wait for the watchdog. Its standard error stays, for what goes wrong there.
+    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // Its own session: no terminal's signals; every signal's default action and none blocked,
