@@ -58,9 +58,8 @@ bool KeyedCall::prepare(double soundMs)
     const double timeoutMs = m_radio.pttTimeoutS * 1000;
     const double keyedMs = m_radio.pttLeadMs + soundMs + m_radio.pttTailMs;
     if (timeoutMs > 0 && keyedMs > timeoutMs) {
-        fail("the call would keep the transmitter keyed for " + seconds(keyedMs) + " (" +
-             seconds(soundMs) +
-             " of sound with the lead and the tail), longer than the time-out of " +
+        fail("the call would keep the transmitter keyed for " + seconds(keyedMs) + " (the lead, " +
+             seconds(soundMs) + " of sound and the tail), longer than the " + "time-out of " +
              seconds(timeoutMs) + " (--ptt-timeout); nothing was sent");
         return false;
     }

@@ -13,7 +13,7 @@
 #           released; two runs started together send two whole calls one after the other;
 #   stuck   a socket that takes the connection and stays silent, then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
-#           report and exit status 1 within 15 s.
+#           report and exit status 1 within 15 s; keyed, the time-out timer ends it first.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1
@@ -235,6 +235,20 @@ s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep
     (sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
     expect_numbered_report "server stopped during the play" 3
     kill -CONT "$PRIVATE_PULSE_PID"
+    # Keyed, the time-out timer ends the call first: at 2.5 s from the key, released.
+    local hidraw=$PRIVATE_PULSE_DIR/hidraw0 status=0 errors started ms
+    : >"$hidraw"
+    (sleep 0.8 && kill -STOP "$PRIVATE_PULSE_PID") &
+    started=$(date +%s%N)
+    errors=$(timeout 20 "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$hidraw" --ptt-timeout 2,5 \
+        -- 0 2>&1 >/dev/null) || status=$?
+    ms=$((($(date +%s%N) - started) / 1000000))
+    kill -CONT "$PRIVATE_PULSE_PID"
+    echo "keyed, server stopped during the play: exit status $status after $ms ms: $errors"
+    ((status == 1 && ms < 4000)) && [[ "$errors" == *"time-out of 2.5 s ran out"* ]] ||
+        { echo "the time-out did not end the call" >&2; return 1; }
+    [[ "$(od -An -v -tx1 "$hidraw" | tr -s ' \n' ' ')" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
+        { echo "the line was not released" >&2; return 1; }
 }
 
 "$2"

@@ -218,8 +218,8 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         {ptt + QStringList{"--calls", "100000"}, {}, "", 0, 0, 1, "", "quorvel-render: Overflow: the framed"},
         // The time-out: a call longer than it is refused; a sound that does not end is cut.
         {ptt + QStringList{"--ptt-timeout", "0,8"}, {}, "", 0, 0, 1, "",
-         "quorvel-render: the call would keep the transmitter keyed for 0.9 s (0.6 s of sound with "
-         "the lead and the tail), longer than the time-out of 0.8 s"},
+         "quorvel-render: the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of "
+         "sound and the tail), longer than the time-out of 0.8 s"},
         {ptt + QStringList{"--ptt-timeout", "1"}, {}, "stall", 0, 0, 1,
          keyed + "reset@1000 close@1000 UNKEY@1000 released@1000",
          "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended"},
