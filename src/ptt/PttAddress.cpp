@@ -31,9 +31,7 @@ std::string joinPath(const std::vector<std::string>& parts, std::size_t end)
     return path;
 }
 
-} // namespace
-
-std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
+std::variant<PttAddress, std::string> parseParts(std::string_view text)
 {
     const std::string bad = "invalid PTT line '" + std::string(text) + "': expected " + kForms;
     std::vector<std::string> parts = split(text);
@@ -70,8 +68,18 @@ std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
     address.path = joinPath(parts, end);
     if (address.path.empty())
         return bad;
-    address.text = text;
     return address;
+}
+
+} // namespace
+
+std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
+{
+    auto parsed = parseParts(text);
+    // Every kind keeps its text: the watchdog makes its own line from it.
+    if (auto* address = std::get_if<PttAddress>(&parsed))
+        address->text = text;
+    return parsed;
 }
 
 std::unique_ptr<PttLine> makePttLine(const PttAddress& address)
