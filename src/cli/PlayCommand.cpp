@@ -99,21 +99,6 @@ bool listOutputs(WaveOut& device, std::ostream& out)
     return !outputs.empty();
 }
 
-std::string chooseOutput(WaveOut& device, const std::string& name)
-{
-    const auto outputs = device.outputDevices();
-    bool known = outputs.empty();
-    std::string names;
-    for (const OutputDevice& output : outputs) {
-        known = known || output.name == name;
-        names += "\n  " + output.name;
-    }
-    if (!known)
-        return "unknown output device '" + name + "'; the outputs are:" + names;
-    device.setOutputDevice(name);
-    return {};
-}
-
 int runPlay(modTone& m, const std::string& sequence, int toneSetIndex, const RadioOptions& radio,
             const PlayServices& services, std::ostream& out, std::ostream& err)
 {

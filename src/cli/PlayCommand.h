@@ -12,10 +12,6 @@ class WaveOut;
 // Returns false when the backend cannot tell its outputs.
 bool listOutputs(WaveOut& device, std::ostream& out);
 
-// Points the device at the named output. Returns a usage error listing the outputs there are
-// when the name is none of them; a backend that cannot list its outputs takes any name.
-std::string chooseOutput(WaveOut& device, const std::string& name);
-
 // Plays the sequence through the playback cycle, keying the transmitter around it when a
 // PTT line is given (see KeyedCall): lock, open the line, watchdog, open the device, render,
 // key, lead, play, wait for the device's end, tail, release. From the key on, every signal

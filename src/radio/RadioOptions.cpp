@@ -1,6 +1,7 @@
 #include "RadioOptions.h"
 
 #include "DurationText.h"
+#include "WaveOut.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -67,7 +68,7 @@ private:
 
 } // namespace
 
-void addRadioOptions(QCommandLineParser& parser)
+void addRadioOptions(QCommandLineParser& parser, bool withListing)
 {
     parser.addOptions({
         {"lead-in", "Silence before the first tone, in ms (default 0).", "MS"},
@@ -92,12 +93,13 @@ void addRadioOptions(QCommandLineParser& parser)
          "Wait at most S seconds for another run that uses the same line to finish "
          "(default 30).",
          "S"},
-        {"list-devices",
-         "Print the audio outputs, one a line: name, a tab and a description; the default "
-         "output's line ends in a tab and \"default\"."},
         {"device", "Play on this output (a name from --list-devices) instead of the default.",
          "NAME"},
     });
+    if (withListing)
+        parser.addOption({"list-devices", "Print the audio outputs, one a line: name, a tab and "
+                                          "a description; the default output's line ends in a "
+                                          "tab and \"default\"."});
 }
 
 std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options,
@@ -137,8 +139,23 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     }
     for (const char* name : {"ptt-lead", "ptt-tail", "ptt-timeout", "ptt-wait"})
         read.needs(name, "--ptt", options.ptt.has_value());
-    options.listDevices = read.isSet("list-devices");
+    options.listDevices = parser.optionNames().contains("list-devices"); // not every program has it
     if (read.isSet("device"))
         options.device = read.value("device").toStdString();
     return read.error();
+}
+
+std::string chooseOutput(WaveOut& device, const std::string& name)
+{
+    const auto outputs = device.outputDevices();
+    bool known = outputs.empty();
+    std::string names;
+    for (const OutputDevice& output : outputs) {
+        known = known || output.name == name;
+        names += "\n  " + output.name;
+    }
+    if (!known)
+        return "unknown output device '" + name + "'; the outputs are:" + names;
+    device.setOutputDevice(name);
+    return {};
 }

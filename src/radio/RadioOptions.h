@@ -7,6 +7,7 @@
 #include <string>
 
 class QCommandLineParser;
+class WaveOut;
 
 // The options for sending into a radio: call framing, push-to-talk and the output device.
 struct RadioOptions {
@@ -20,7 +21,8 @@ struct RadioOptions {
     std::optional<std::string> device;
 };
 
-void addRadioOptions(QCommandLineParser& parser);
+// withListing: --list-devices too, for a program that can print and exit.
+void addRadioOptions(QCommandLineParser& parser, bool withListing = true);
 
 // The lowest --level: below it a keyed transmitter would send what is silence on the air.
 constexpr double kLowestLevelDb = -80;
@@ -33,3 +35,8 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
 
 // Examples for --help.
 extern const char* const kRadioExamples;
+
+// Points the device at the output named by --device. Returns a usage error listing the
+// outputs there are when the name is none of them; a backend that cannot list its outputs
+// takes any name.
+std::string chooseOutput(WaveOut& device, const std::string& name);
