@@ -104,34 +104,6 @@ stop() {
         { echo "a SIGHUP that nohup ignores stopped the play" >&2; return 1; }
 }
 
-# report_logger FIFO LOG: each 5-byte report written into FIFO goes to LOG as a line
-# "MS HEX…", MS the wall-clock time in ms. It holds the FIFO open for writing too, so that it
-# never reads an end between two writers.
-report_logger() {
-    mkfifo "$1"
-    python3 -c 'import os, sys, time
-fd = os.open(sys.argv[1], os.O_RDWR)
-log = open(sys.argv[2], "w", buffering=1)
-data = b""
-while True:
-    data += os.read(fd, 64)
-    while len(data) >= 5:
-        log.write("%d %s\n" % (time.time_ns() // 1000000, data[:5].hex(" ")))
-        data = data[5:]' "$1" "$2" &
-    TEST_PIDS+=($!)
-}
-
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# wait_lines FILE N: up to 2 s for FILE to hold N lines.
-wait_lines() {
-    for _ in $(seq 100); do
-        (($(wc -l <"$1") >= $2)) && return 0
-        sleep 0.02
-    done
-    return 1
-}
-
 keying() {
     local fifo=$PRIVATE_PULSE_DIR/hidraw-fifo log=$PRIVATE_PULSE_DIR/reports.log pid killed
     local released="00 00 00 04 00" keyed="00 00 04 04 00" status=0 first
