@@ -6,9 +6,9 @@ JOBS ?= $(shell nproc)
 .PHONY: run test bench deps build-release build-dev format-check clean
 
 # The window starts in ~/.local/share/quorvel (or $XDG_DATA_HOME/quorvel), where it finds the
-# shipped TONESETS.INI and keeps Quorvel.ini.
+# shipped TONESETS.INI and keeps Quorvel.ini. ARGS are its options: make run ARGS="--ptt cm108:auto"
 run: build-release
-	scripts/run-quorvel.sh build/release/src/ui/quorvel
+	scripts/run-quorvel.sh build/release/src/ui/quorvel $(ARGS)
 
 test: build-dev
 	ctest --preset dev -j $(JOBS)
