@@ -27,9 +27,10 @@ std::variant<WindowOptions, WindowUsageError> parseWindowOptions(const QStringLi
     addRadioOptions(parser, false);
 
     WindowOptions options;
-    // Parsed before the application exists, which would give the program's name.
-    options.helpText =
-        parser.helpText().replace("<executable_name>", "quorvel").toStdString() + kExamples;
+    // Whether or not an application exists yet, the usage names the program as people type it.
+    QString usage = parser.helpText();
+    usage.replace(0, usage.indexOf('\n'), QStringLiteral("Usage: quorvel [options]"));
+    options.helpText = usage.toStdString() + kExamples;
     if (!parser.parse(arguments))
         return WindowUsageError{parser.errorText().toStdString(), options.helpText};
     if (parser.isSet(help)) {

@@ -166,8 +166,13 @@ soak() {
 }
 
 keyed() {
-    local fifo=$TEST_DIR/hidraw-fifo log=$TEST_DIR/reports.log ms first killed
+    local fifo=$TEST_DIR/hidraw-fifo log=$TEST_DIR/reports.log ms first killed status=0 said
     local released="00 00 00 04 00" keyed="00 00 04 04 00"
+    # A bad option: the usage on standard error and status 2, before any window (no display).
+    said=$(env -u DISPLAY "$quorvel" --ptt cm108:x:abc 2>&1 >/dev/null) || status=$?
+    echo "quorvel --ptt cm108:x:abc: exit $status, '${said%%$'\n'*}'"
+    ((status == 2)) && [[ "$said" == *"Usage: quorvel [options]"* ]] ||
+        { echo "a bad option did not give the usage and status 2" >&2; return 1; }
     private_pulse_start quorvel_window_sink
     report_logger "$fifo" "$log"
     for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done

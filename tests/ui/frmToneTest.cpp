@@ -15,6 +15,7 @@
 #include "RecordingPttLine.h"
 #include "RecordingWatchdog.h"
 #include "RepeatCheckBox.h"
+#include "WindowOptions.h"
 #include "modTone.h"
 
 #include <QtTest>
@@ -517,5 +518,33 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
         }
         w.hide();
         events.onPass = [](int) {};
+    }
+}
+
+// The window reads quorvel-render's radio options with the same parser; nothing else.
+TEST(WindowOptions, TheRadioOptionsOfTheRendererAndNothingElse)
+{
+    const auto parse = [](const QStringList& args) {
+        return parseWindowOptions(QStringList{"quorvel"} + args);
+    };
+    const auto options = std::get<WindowOptions>(
+        parse({"--ptt", "cm108:auto:2", "--ptt-lead", "100", "--ptt-timeout", "0", "--calls", "2",
+               "--level", "-6", "--device", "radio"}));
+    EXPECT_EQ(std::tuple(options.radio.ptt->path, options.radio.ptt->gpio, options.radio.pttLeadMs,
+                         options.radio.pttTimeoutS, options.radio.framing.calls,
+                         options.radio.framing.levelDb, *options.radio.device),
+              std::tuple("auto", 2, 100.0, 0.0, 2, -6.0, std::string("radio")));
+    EXPECT_FALSE(std::get<WindowOptions>(parse({})).radio.ptt);
+    EXPECT_TRUE(std::get<WindowOptions>(parse({"--help"})).help);
+    for (const auto& [args, message] :
+         {std::pair<QStringList, std::string>{{"--bogus"}, "Unknown option 'bogus'."},
+          {{"--list-devices"}, "Unknown option 'list-devices'."},
+          {{"--play"}, "Unknown option 'play'."},
+          {{"12345"}, "unexpected argument '12345'"},
+          {{"--ptt-wait", "5"}, "--ptt-wait needs --ptt"},
+          {{"--level", "-100"}, "invalid value for --level: '-100' is less than -80"}}) {
+        const auto error = std::get<WindowUsageError>(parse(args));
+        EXPECT_EQ(error.message, message);
+        EXPECT_TRUE(error.usage.starts_with("Usage: quorvel [options]")) << error.usage;
     }
 }
