@@ -13,8 +13,9 @@
 #                          process stays alive, every call decodes, the close writes Quorvel.ini;
 #   keyed                  with --ptt on a FIFO read by a logger (a CM108 stand-in): a Send
 #                          decodes, the caption shows the play time alone, and the reports are
-#                          release, key, release; kill -9 of the window during a call leaves the
-#                          line released by the watchdog within 300 ms, and no watchdog behind.
+#                          release, key, release; SIGTERM during a call releases the line and
+#                          saves; kill -9 of the window during a call leaves the line released
+#                          by the watchdog within 300 ms, and no watchdog behind.
 # Usage: window_pulse.sh QUORVEL SCENARIO [ARGS...]
 set -euo pipefail
 quorvel=$(realpath "$1")
@@ -198,20 +199,36 @@ keyed() {
     ((ms >= 400 && on - 300 - ms >= -30 && on - 300 - ms <= 30)) ||
         { echo "the caption is not the play time alone" >&2; return 1; }
 
-    # 9999 ms tones (Tab to Text2, as in send), a Send, and kill -9 a second into it.
+    # 9999 ms tones (Tab to Text2, as in send), a Send, and SIGTERM a second into it: the
+    # line is released and the window closes as a close does, saving its fields.
     xdotool key Tab Tab ctrl+a
     xdotool type 9999
     xdotool key shift+Tab space
     sleep 1.3
+    status=0
+    kill -TERM "$WINDOW_APP"
+    window_end 10 || status=$?
+    wait_lines "$log" 6 || true
+    said=$(tr -d '\r' <"$TEST_DIR/keyed/run/Quorvel.ini")
+    echo "SIGTERM during a keyed Send: exit $status, Quorvel.ini: $said, last report: $(sed -n 6p "$log")"
+    ((status == 0)) && [[ "$said" == *'"9999","60","300",0' ]] &&
+        [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "SIGTERM did not release the line and close the window" >&2; return 1; }
+
+    # Again, and kill -9 a second into the Send.
+    window_start "$quorvel" "$TEST_DIR/keyed"
+    window_find
+    xdotool key Return
+    sleep 1.3
     killed=$(now_ms)
     kill -9 "$WINDOW_APP"
     window_end 5 || true
-    wait_lines "$log" 6 || true
+    wait_lines "$log" 9 || true
     echo "kill -9 of the window at +$((killed - first)) ms; the stand-in's reports since:"
-    tail -n +4 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
-    [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+    tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(sed -n 9p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
         { echo "the line was not released after kill -9" >&2; return 1; }
-    (($(sed -n 6p "$log" | cut -d' ' -f1) - killed <= 300)) ||
+    (($(sed -n 9p "$log" | cut -d' ' -f1) - killed <= 300)) ||
         { echo "released later than 300 ms after kill -9" >&2; return 1; }
     sleep 0.3
     if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
