@@ -3,7 +3,7 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: run test bench deps build-release build-dev format-check clean
+.PHONY: run test bench package deps build-release build-dev format-check clean
 
 # The window starts in ~/.local/share/quorvel (or $XDG_DATA_HOME/quorvel), where it finds the
 # shipped TONESETS.INI and keeps Quorvel.ini. ARGS are its options: make run ARGS="--ptt cm108:auto"
@@ -23,6 +23,10 @@ bench: build-release
 	build/release/bench/toneset_load_bench
 	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
 	bench/key-to-sound-bench.sh build/release/src/cli/quorvel-render
+
+# The Debian package of the release build: build/release/quorvel_VERSION-1_ARCH.deb.
+package: build-release
+	cd build/release && cpack -G DEB
 
 deps:
 	scripts/install-deps.sh

@@ -14,6 +14,7 @@ packages=(
     pipewire wireplumber pipewire-pulse dbus
     xvfb xauth xdotool xclip python3 procps
     desktop-file-utils appstream groff-base
+    dpkg-dev lintian file gzip man-db
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.
 if [[ "${1:-}" == "--fuzz" ]]; then

@@ -69,7 +69,8 @@ frmTone::~frmTone()
 
 QString frmTone::captionBase()
 {
-    return QStringLiteral("Quorvel v3");
+    // Only the major number of project(VERSION) is shown.
+    return QStringLiteral("Quorvel v" QT_STRINGIFY(QUORVEL_VERSION_MAJOR));
 }
 
 void frmTone::createControls()

@@ -24,7 +24,7 @@ desktop=$share/applications/quorvel.desktop
 metainfo=$share/metainfo/io.github.quorvel.Quorvel.metainfo.xml
 launcher=$prefix/libexec/quorvel/run-quorvel.sh
 for file in "$desktop" "$metainfo" "$share/icons/hicolor/scalable/apps/quorvel.svg" \
-    "$share/man/man1/quorvel.1" "$share/man/man1/quorvel-render.1"; do
+    "$share/man/man1/quorvel.1.gz" "$share/man/man1/quorvel-render.1.gz"; do
     [[ -f "$file" ]] || fail "not installed: ${file#"$prefix"/}"
 done
 for program in "${@/#/$prefix/bin/}" "$launcher"; do
@@ -36,8 +36,8 @@ report=$(desktop-file-validate "$desktop" 2>&1) && [[ -z "$report" ]] ||
     fail "desktop-file-validate: $report"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
 appstreamcli validate-tree --no-net "$prefix" || fail "appstreamcli rejects the installed tree"
-grep -qE '^Exec=/.*/libexec/quorvel/run-quorvel\.sh /.*/bin/quorvel$' "$desktop" ||
-    fail "the desktop entry does not start quorvel through its launcher"
+grep -qxF "Exec=$launcher $prefix/bin/quorvel" "$desktop" ||
+    fail "the desktop entry does not start the installed quorvel through its launcher"
 grep -qx 'Icon=quorvel' "$desktop" || fail "the desktop entry does not name the quorvel icon"
 grep -q '<launchable type="desktop-id">quorvel.desktop</launchable>' "$metainfo" ||
     fail "the metainfo does not launch quorvel.desktop"
@@ -59,10 +59,13 @@ for copy in "$share/quorvel/TONESETS.INI" "$data_home/quorvel/TONESETS.INI"; do
 done
 
 for page in quorvel quorvel-render; do
-    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z -Tutf8 "$share/man/man1/$page.1" 2>&1)
+    text=$(zcat "$share/man/man1/$page.1.gz") || fail "man page $page.1.gz cannot be read"
+    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z -Tutf8 <<<"$text" 2>&1)
     [[ -z "$warnings" ]] || fail "man page $page.1: $warnings"
+    head -n1 <<<"$text" | grep -q '"Quorvel [0-9]*\.[0-9]*\.[0-9]*"' ||
+        fail "man page $page.1 is not marked with the version"
 done
-grep -qF -- '-s ZVEI1 \-p 0 \-r \-o call.wav 12345' "$share/man/man1/quorvel-render.1" ||
+zgrep -qF -- '-s ZVEI1 \-p 0 \-r \-o call.wav 12345' "$share/man/man1/quorvel-render.1.gz" ||
     fail "quorvel-render.1 lacks the ZVEI1 export example"
 
 ((failures == 0)) || { echo "$failures install check(s) failed" >&2; exit 1; }
