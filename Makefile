@@ -14,14 +14,15 @@ test: build-dev
 	ctest --preset dev -j $(JOBS)
 
 # Speed against the reference renderer, a typical send, the CLI's peak memory, loading a
-# 10 MB tone-set file, and the CPU
-# share of the wait for a 5 s play and the key-to-first-sample time of a keyed play (on a
-# private null sink).
+# 10 MB tone-set file, the CPU share of the wait for a 5 s play (on a private null sink),
+# the resident memory of one session over 100 sound-server losses, and the key-to-first-sample
+# time of a keyed play.
 bench: build-release
 	build/release/bench/render_bench
 	build/release/bench/memory_bench
 	build/release/bench/toneset_load_bench
 	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
+	bench/run-reconnect-bench.sh build/release/bench/reconnect_bench
 	bench/key-to-sound-bench.sh build/release/src/cli/quorvel-render
 
 # The Debian package of the release build: build/release/quorvel_VERSION-1_ARCH.deb.

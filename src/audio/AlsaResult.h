@@ -30,6 +30,13 @@ inline std::int32_t openResultOf(int err)
     }
 }
 
+// A failed snd_pcm_open: EINVAL there is a name that ALSA cannot read ("plughw:97,0"), not a
+// format, which only the parameters that follow can refuse.
+inline std::int32_t nameResultOf(int err)
+{
+    return err == -EINVAL ? WaveResult::BadDeviceId : openResultOf(err);
+}
+
 // A failure after the write, which report 3 shows.
 inline std::int32_t playResultOf(int err)
 {

@@ -23,21 +23,26 @@ constexpr unsigned kLatencyUs = 500000;
 constexpr long kDrainTailMs = 40;
 // The writer's longest sleep while nothing wakes it: idle, yet a stalled device is noticed.
 constexpr int kLongestSleepMs = 200;
+// Samples copied out of the caller's buffer per step: more than the PCM's buffer holds at
+// 48 kHz, so that the first write fills the buffer and starts the sound, as one write would.
+constexpr snd_pcm_uframes_t kChunkFrames = 32768;
+// How long the closing side waits for a healthy PCM to close. A writer stuck in a plugin
+// is not waited for longer: a stop must end a run within a second.
+constexpr std::chrono::milliseconds kCloseWait{400};
 
 enum class PlayEnd { Played, Stopped };
 
 } // namespace
 
 struct AlsaStream::Shared {
+    // Opening -> Idle | Closed; Idle -> Requested (play) -> Playing -> Idle; Requested or
+    // Playing -> Stopping (stop) -> Idle; any -> Closing (destructor) -> Closed.
+    enum class State { Opening, Idle, Requested, Playing, Stopping, Closing, Closed };
+
     std::mutex mutex;
     std::condition_variable changed;
-    bool opened = false; // the open has returned; openResult holds its code
-    std::int32_t openResult = WaveResult::NoError;
-    bool playRequested = false;
-    bool stopRequested = false;
-    bool closeRequested = false;
-    bool busy = false;     // the writer is inside a play
-    bool finished = false; // the writer has closed the PCM and is ending
+    State state = State::Opening;
+    std::int32_t openResult = WaveResult::NoError; // once the state has left Opening
     std::int32_t error = WaveResult::NoError;
     // The play: valid from play() until stop() or the destructor clears them.
     WaveHeader* header = nullptr;
@@ -57,12 +62,20 @@ struct AlsaStream::Shared {
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t n = ::write(wakeFd, &one, sizeof one);
     }
+    // Under the mutex: the play was stopped, or the stream is closing.
+    bool playDropped() const { return state != State::Playing || !data; }
+    void setState(State next)
+    {
+        state = next;
+        changed.notify_all();
+    }
 };
 
 namespace
 {
 
 using Shared = AlsaStream::Shared;
+using State = Shared::State;
 
 // Sleeps until the device can take samples, a stop or close arrives, or the time is up.
 void sleepOnDevice(const Shared& s, snd_pcm_t* pcm, int timeoutMs)
@@ -83,41 +96,45 @@ void sleepOnDevice(const Shared& s, snd_pcm_t* pcm, int timeoutMs)
     }
 }
 
-// Drops the queued sound when a stop or close was asked. The drop runs outside the mutex:
-// through a frozen sound server it may block, and the caller must still get the mutex.
+// Drops the queued sound when a stop or close was asked.
 bool stopAsked(Shared& s, snd_pcm_t* pcm)
 {
     {
         const std::lock_guard lock(s.mutex);
-        if (!s.stopRequested && !s.closeRequested && s.data)
+        if (!s.playDropped())
             return false;
     }
     snd_pcm_drop(pcm);
     return true;
 }
 
-// Feeds every frame from the caller's buffer; returns when all are in the PCM. The buffer
-// is read only under the mutex, so a stop that clears it never races a write; the PCM is
-// non-blocking, so the mutex is held only while samples are copied.
+// Feeds every frame of the caller's buffer; returns when all are in the PCM. Each chunk is
+// copied out under the mutex, where a stop clears the buffer, and written without it.
 long feed(Shared& s, snd_pcm_t* pcm, PlayEnd& end)
 {
-    snd_pcm_uframes_t written = 0;
+    std::vector<std::int16_t> chunk;
+    chunk.reserve(kChunkFrames);
+    std::size_t sent = 0;         // frames of the chunk in the PCM
+    snd_pcm_uframes_t copied = 0; // frames of the caller's buffer copied so far
     for (;;) {
         if (stopAsked(s, pcm)) {
             end = PlayEnd::Stopped;
             return 0;
         }
-        snd_pcm_sframes_t n = 0;
-        {
+        if (sent == chunk.size()) {
             const std::lock_guard lock(s.mutex);
-            if (!s.data)
+            if (s.playDropped())
                 continue; // stopped since the check: the next pass drops
-            if (written >= s.frames)
+            if (copied >= s.frames)
                 return 0;
-            n = snd_pcm_writei(pcm, s.data + written, s.frames - written);
+            const snd_pcm_uframes_t n = std::min(kChunkFrames, s.frames - copied);
+            chunk.assign(s.data + copied, s.data + copied + n);
+            copied += n;
+            sent = 0;
         }
+        const snd_pcm_sframes_t n = snd_pcm_writei(pcm, chunk.data() + sent, chunk.size() - sent);
         if (n > 0)
-            written += static_cast<snd_pcm_uframes_t>(n);
+            sent += static_cast<std::size_t>(n);
         else if (n == 0 || n == -EAGAIN)
             sleepOnDevice(s, pcm, kLongestSleepMs);
         else if (n == -EPIPE || n == -ESTRPIPE) {
@@ -170,12 +187,10 @@ void playOnce(Shared& s, snd_pcm_t* pcm, std::uint32_t rate)
         err = snd_pcm_prepare(pcm);
     if (err >= 0)
         err = feed(s, pcm, end);
-    // From here on the caller's buffer is never read again.
     if (err >= 0 && end == PlayEnd::Played)
         err = drainToEnd(s, pcm, rate, end);
 
     const std::lock_guard lock(s.mutex);
-    s.busy = false;
     s.data = nullptr;
     if (err < 0)
         s.error = playResultOf(int(err));
@@ -184,38 +199,42 @@ void playOnce(Shared& s, snd_pcm_t* pcm, std::uint32_t rate)
     // Under the mutex: stop() and the destructor clear wakeUp there, so no late call.
     if (s.wakeUp)
         s.wakeUp();
-    s.changed.notify_all();
+    if (s.state != State::Closing)
+        s.setState(State::Idle);
 }
 
 void writerMain(std::shared_ptr<Shared> shared, std::string pcmName, std::uint32_t rate)
 {
     Shared& s = *shared;
     snd_pcm_t* pcm = nullptr;
-    // Non-blocking: a busy device is an error at once, and no write can hang the writer.
+    // Non-blocking: a busy device is an error at once.
     int err = snd_pcm_open(&pcm, pcmName.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    std::int32_t result = err < 0 ? nameResultOf(err) : WaveResult::NoError;
     if (err >= 0)
         err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, rate,
                                  1, kLatencyUs);
     {
         const std::lock_guard lock(s.mutex);
-        s.opened = true;
-        s.openResult = err < 0 ? openResultOf(err) : WaveResult::NoError;
-        s.changed.notify_all();
+        s.openResult = result != WaveResult::NoError ? result
+                       : err < 0                     ? openResultOf(err)
+                                                     : WaveResult::NoError;
+        if (s.state == State::Opening)
+            s.setState(err < 0 ? State::Closing : State::Idle);
     }
-    while (err >= 0) {
+    for (;;) {
         std::unique_lock lock(s.mutex);
-        s.changed.wait(lock, [&s] { return s.playRequested || s.closeRequested; });
-        if (s.closeRequested)
+        s.changed.wait(lock,
+                       [&s] { return s.state == State::Requested || s.state == State::Closing; });
+        if (s.state == State::Closing)
             break;
-        s.playRequested = false;
+        s.setState(State::Playing);
         lock.unlock();
         playOnce(s, pcm, rate);
     }
     if (pcm)
         snd_pcm_close(pcm);
     const std::lock_guard lock(s.mutex);
-    s.finished = true;
-    s.changed.notify_all();
+    s.setState(State::Closed);
 }
 
 } // namespace
@@ -234,9 +253,10 @@ std::int32_t AlsaStream::open(const std::string& pcmName, std::uint32_t rate,
         return WaveResult::NoMemory;
     }
     std::unique_lock lock(shared->mutex);
-    if (!shared->changed.wait_for(lock, deadline, [&] { return shared->opened; })) {
+    if (!shared->changed.wait_for(lock, deadline,
+                                  [&] { return shared->state != State::Opening; })) {
         // The writer closes whatever it opens late and ends by itself.
-        shared->closeRequested = true;
+        shared->setState(State::Closing);
         lock.unlock();
         writer.detach();
         return WaveResult::TimedOut;
@@ -261,15 +281,15 @@ AlsaStream::~AlsaStream()
 {
     Shared& s = *m_shared;
     std::unique_lock lock(s.mutex);
-    s.closeRequested = true;
+    s.setState(State::Closing);
     s.header = nullptr;
     s.data = nullptr;
     s.wakeUp = {};
-    s.changed.notify_all();
     s.signal();
-    const bool finished = s.changed.wait_for(lock, m_deadline, [&s] { return s.finished; });
+    const bool closed = s.changed.wait_for(lock, std::min(m_deadline, kCloseWait),
+                                           [&s] { return s.state == State::Closed; });
     lock.unlock();
-    if (finished)
+    if (closed)
         m_writer.join();
     else
         m_writer.detach();
@@ -278,36 +298,34 @@ AlsaStream::~AlsaStream()
 std::int32_t AlsaStream::play(WaveHeader& header, std::function<void()> wakeUp)
 {
     Shared& s = *m_shared;
-    const std::lock_guard lock(s.mutex);
-    if (s.busy)
+    std::unique_lock lock(s.mutex);
+    // A stop has just been asked: the writer drops the sound and is back in a moment.
+    s.changed.wait_for(lock, kCloseWait, [&s] { return s.state != State::Stopping; });
+    if (s.state != State::Idle)
         return WaveResult::StillPlaying;
     s.header = &header;
     s.data = header.lpData;
     s.frames = header.dwBufferLength / 2;
     s.wakeUp = std::move(wakeUp);
     s.error = WaveResult::NoError;
-    s.stopRequested = false;
-    s.playRequested = true;
-    s.busy = true;
-    s.changed.notify_all();
+    s.setState(State::Requested);
     return WaveResult::NoError;
 }
 
 void AlsaStream::stop()
 {
     Shared& s = *m_shared;
-    std::unique_lock lock(s.mutex);
+    const std::lock_guard lock(s.mutex);
     if (s.header)
         s.header->dwFlags.fetch_or(WHDR_DONE);
     s.header = nullptr;
     s.data = nullptr;
     s.wakeUp = {};
-    if (!s.busy)
-        return;
-    s.stopRequested = true;
+    if (s.state == State::Requested)
+        s.setState(State::Idle);
+    else if (s.state == State::Playing)
+        s.setState(State::Stopping);
     s.signal();
-    // A writer still in the drain lets go when it returns; the buffer is already safe.
-    s.changed.wait_for(lock, m_deadline, [&s] { return !s.busy; });
 }
 
 std::int32_t AlsaStream::error() const

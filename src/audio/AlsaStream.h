@@ -10,15 +10,16 @@
 #include <thread>
 
 // One open ALSA PCM and the writer thread that owns it. Every libasound call on the PCM,
-// the open and the close included, runs on that thread, so the caller never blocks on the
-// device for longer than the deadline it gives.
+// the open and the close included, runs on that thread, and never while the state's mutex is
+// held: a plugin can block inside any call (the pulse plugin on a frozen server, the file
+// plugin on a pipe that nobody reads), and the caller's thread takes that mutex to ask and to
+// stop. The caller therefore waits on the writer only where it chooses to, with a deadline.
 //
 // Lifetime: the writer holds the shared state; the caller's side only asks and waits with a
-// deadline. A writer that misses a deadline (a plugin whose server froze mid-drain, say) is
-// left to finish alone: it closes the PCM when its call returns and then ends. It can no
-// longer reach the caller's buffer, header or wake-up, because it reads them only under the
-// state's mutex and the caller clears them there before it stops waiting. Only the drain and
-// the close can block; neither reads the caller's buffer.
+// deadline. A writer that misses a deadline is left to finish alone: it closes the PCM when
+// its call returns and then ends. It cannot reach the caller's buffer, header or wake-up
+// after a stop: it copies samples out of the buffer, and reads the header and the wake-up,
+// only under the mutex, and the caller clears them there.
 class AlsaStream
 {
 public:
@@ -35,11 +36,12 @@ public:
     AlsaStream(const AlsaStream&) = delete;
     AlsaStream& operator=(const AlsaStream&) = delete;
 
-    // Hands the header's samples to the writer, which feeds them straight from the caller's
-    // buffer, drains the PCM, then sets WHDR_DONE and calls wakeUp (from its own thread).
+    // Hands the header's samples to the writer, which copies them from the caller's buffer a
+    // chunk at a time, drains the PCM, then sets WHDR_DONE and calls wakeUp (from its own
+    // thread). StillPlaying while the writer is still inside an earlier play.
     std::int32_t play(WaveHeader& header, std::function<void()> wakeUp);
-    // Drops what is queued (the sound stops at once) and forgets the header, which is marked
-    // done. Waits for the writer to let go of the buffer, up to the deadline.
+    // Forgets the header, which is marked done, and asks the writer to drop what is queued
+    // (the sound stops at once). Returns without waiting: the buffer is already safe.
     void stop();
     // Non-zero once the play failed after play() returned.
     std::int32_t error() const;

@@ -1,5 +1,7 @@
 #include "AlsaWaveOut.h"
 
+#include "AlsaOutputList.h"
+#include "AlsaResult.h"
 #include "AlsaStream.h"
 
 #include <alsa/asoundlib.h>
@@ -74,50 +76,17 @@ CardCounts countCardDevices()
     return counts;
 }
 
-// True when the PCM opens for playback at the program's own format.
-bool opensForPlayback(const std::string& name)
+// 0 when the PCM opens for playback at the program's own format, else open()'s code.
+std::int32_t openForPlayback(const std::string& name)
 {
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
-        return false;
-    const bool usable = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE,
-                                           SND_PCM_ACCESS_RW_INTERLEAVED, 1, 22050, 1, 500000) == 0;
+    int err = snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (err < 0)
+        return nameResultOf(err);
+    err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 22050, 1,
+                             500000);
     snd_pcm_close(pcm);
-    return usable;
-}
-
-std::string hintText(void* hint, const char* id)
-{
-    char* text = snd_device_name_get_hint(hint, id);
-    if (!text)
-        return {};
-    std::string result(text);
-    free(text);
-    return result;
-}
-
-// ALSA's PCM hints that can play, "default" first and marked.
-std::vector<OutputDevice> listOutputs()
-{
-    std::vector<OutputDevice> outputs{{kDefaultPcm, "ALSA's default output", true}};
-    void** hints = nullptr;
-    if (snd_device_name_hint(-1, "pcm", &hints) < 0)
-        return outputs;
-    for (void** hint = hints; *hint; ++hint) {
-        const std::string name = hintText(*hint, "NAME");
-        const std::string direction = hintText(*hint, "IOID"); // empty: both ways
-        if (name.empty() || direction == "Input")
-            continue;
-        std::string description = hintText(*hint, "DESC");
-        for (char& c : description)
-            c = (c == '\n' || c == '\t') ? ' ' : c; // one line per output
-        if (name == kDefaultPcm)
-            outputs.front().description = description;
-        else
-            outputs.push_back({name, description, false});
-    }
-    snd_device_name_free_hint(hints);
-    return outputs;
+    return err < 0 ? openResultOf(err) : WaveResult::NoError;
 }
 
 // libasound's own messages go to stderr, where they would stand beside the numbered
@@ -145,7 +114,7 @@ std::string AlsaWaveOut::pcmName() const
 
 std::vector<OutputDevice> AlsaWaveOut::outputDevices()
 {
-    return queryWithin(m_deadline, std::vector<OutputDevice>{}, listOutputs);
+    return queryWithin(m_deadline, std::vector<OutputDevice>{}, alsaOutputList);
 }
 
 std::uint32_t AlsaWaveOut::inputDeviceCount()
@@ -155,12 +124,41 @@ std::uint32_t AlsaWaveOut::inputDeviceCount()
 
 std::uint32_t AlsaWaveOut::outputDeviceCount()
 {
-    return queryWithin(m_deadline, std::uint32_t{0}, [name = pcmName()] {
+    return queryWithin(m_deadline, std::uint32_t{1}, [name = pcmName()] {
         const std::uint32_t onCards = countCardDevices().playback;
         if (onCards != 0)
             return onCards;
-        return opensForPlayback(name) ? std::uint32_t{1} : std::uint32_t{0};
+        return openForPlayback(name) == WaveResult::NoError ? std::uint32_t{1} : std::uint32_t{0};
     });
+}
+
+std::int32_t AlsaWaveOut::checkOutput(const std::string& name)
+{
+    return queryWithin(m_deadline, WaveResult::TimedOut, [name] { return openForPlayback(name); });
+}
+
+std::string AlsaWaveOut::reasonFor(int step, std::int32_t code) const
+{
+    const bool open = step == 1;
+    switch (code) {
+    case WaveResult::BadDeviceId:
+        return "ALSA has no output of that name";
+    case WaveResult::Allocated:
+        return "the output is busy: another program holds it";
+    case WaveResult::NoDriver:
+        return open ? "the sound card or sound server that the output points at is not there"
+                    : "the sound card or sound server went away during the play";
+    case WaveResult::BadFormat:
+        return "the output cannot play 16-bit mono at this rate (a \"hw:\" name converts "
+               "nothing; \"plughw:\" does)";
+    case WaveResult::TimedOut:
+        return open ? "the output did not open within the deadline"
+                    : WaveOut::reasonFor(step, code);
+    case WaveResult::Error:
+        return open ? "the output could not be opened" : "writing to the output failed";
+    default:
+        return WaveOut::reasonFor(step, code);
+    }
 }
 
 std::int32_t AlsaWaveOut::open(WaveHandle& handle, const WaveFormat& format)

@@ -11,7 +11,8 @@ class AlsaStream;
 // outputDevice() when set, an ALSA PCM name such as "plughw:CARD=Device,DEV=0", else
 // "default". Each open starts one writer thread that owns the PCM (see AlsaStream).
 //
-// Result codes (WaveResult), the same numbers the other backends report:
+// Result codes (WaveResult), the same numbers the other backends report, with the reasons
+// that reasonFor() gives for them:
 //   open (report 1):  2 no PCM of that name; 4 the device is busy; 6 the card or the
 //                     sound server that the name points at is not there;
 //                     7 out of memory; 32 not 16-bit mono at this rate (a "hw:" name
@@ -29,7 +30,9 @@ class AlsaStream;
 //           open() would use actually opens for playback, else 0.
 // A machine with neither card nor sound server thus counts 0 and 0 (its "default" names a
 // card that is missing), while a configuration whose default is a pulse or file plugin
-// that works counts one output and plays.
+// that works counts one output and plays. A count that does not end within the deadline
+// (a pulse plugin on a frozen server) counts one output, as the libpulse backend counts a
+// stuck server: the open then reports it with its code.
 class AlsaWaveOut : public WaveOut
 {
 public:
@@ -38,6 +41,10 @@ public:
     ~AlsaWaveOut() override;
 
     std::vector<OutputDevice> outputDevices() override;
+    // Any PCM name that opens for playback at 16-bit mono, listed or not ("plughw:1,0", a
+    // PCM of the user's own configuration).
+    std::int32_t checkOutput(const std::string& name) override;
+    std::string reasonFor(int step, std::int32_t code) const override;
     std::uint32_t inputDeviceCount() override;
     std::uint32_t outputDeviceCount() override;
     std::int32_t open(WaveHandle& handle, const WaveFormat& format) override;

@@ -1,7 +1,9 @@
 #include "PulseConnection.h"
 
+#include "SoundServerProbe.h"
 #include "WaveOut.h"
 
+#include <algorithm>
 #include <csignal>
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
@@ -96,9 +98,14 @@ bool PulseConnection::waitLocked(const std::function<bool()>& done, std::chrono:
 
 std::int32_t PulseConnection::connectLocked()
 {
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
-        return WaveResult::NoError;
-    dropContextLocked(); // failed, or never got ready
+    if (m_context) {
+        const pa_context_state_t state = pa_context_get_state(m_context);
+        if (state == PA_CONTEXT_READY)
+            return WaveResult::NoError;
+        if (PA_CONTEXT_IS_GOOD(state)) // waited for once already: the server is stuck
+            return WaveResult::TimedOut;
+        dropContextLocked();
+    }
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, kApplicationName);
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kDesktopId);
@@ -111,7 +118,7 @@ std::int32_t PulseConnection::connectLocked()
     pa_context_set_state_callback(m_context, onContextState, m_loop);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContextLocked();
-        return WaveResult::NoDriver;
+        return soundServerQueueFull() ? WaveResult::TimedOut : WaveResult::NoDriver;
     }
     const bool settled = waitLocked(
         [this] {
@@ -121,12 +128,44 @@ std::int32_t PulseConnection::connectLocked()
         kServerAnswer);
     if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
         return WaveResult::NoError;
+    if (!settled)
+        return WaveResult::TimedOut; // kept: see the class comment
     dropContextLocked();
-    return settled ? WaveResult::NoDriver : WaveResult::TimedOut;
+    // A frozen server whose queue of connections is full refuses with EAGAIN.
+    return soundServerQueueFull() ? WaveResult::TimedOut : WaveResult::NoDriver;
+}
+
+void PulseConnection::adoptUnansweredLocked(pa_stream* stream)
+{
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_state_callback(stream, onUnansweredState, this);
+    m_unanswered.push_back(stream);
+}
+
+// On the loop's thread. libpulse holds a reference of its own around a state callback, so
+// the stream may be let go of here.
+void PulseConnection::onUnansweredState(pa_stream* stream, void* self)
+{
+    auto& connection = *static_cast<PulseConnection*>(self);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_READY) {
+        pa_stream_disconnect(stream); // comes back here as terminated
+        return;
+    }
+    if (PA_STREAM_IS_GOOD(state))
+        return;
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    std::erase(connection.m_unanswered, stream);
+    pa_stream_unref(stream);
 }
 
 void PulseConnection::dropContextLocked()
 {
+    for (pa_stream* stream : m_unanswered) {
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_unref(stream);
+    }
+    m_unanswered.clear();
     if (!m_context)
         return;
     pa_context_set_state_callback(m_context, nullptr, nullptr);

@@ -9,12 +9,14 @@
 struct OutputDevice;
 struct pa_threaded_mainloop;
 struct pa_context;
+struct pa_stream;
 
 // The process's one connection to the sound server: libpulse's threaded main loop and one
-// context on it, both made on first use. A context that failed (the server went away) or
-// never got ready is replaced by the next connect, so a server that comes back is used
-// without a restart. Never starts a server of its own. Every wait on the server has a
-// deadline of kServerAnswer.
+// context on it, both made on first use. A context that failed (the server went away) is
+// replaced by the next connect, so a server that comes back is used without a restart. A
+// context that did not get ready within the deadline is kept and not waited for again: a
+// frozen server costs one deadline, not one per question, and is used when it wakes up.
+// Never starts a server of its own. Every wait on the server has a deadline of kServerAnswer.
 //
 // libpulse runs every callback on the loop's thread with the loop's lock held; the members
 // that end in Locked must be called with that lock (a Lock) held, on any other thread.
@@ -44,9 +46,8 @@ public:
         std::vector<OutputDevice> sinks;
         std::uint32_t inputs = 0; // sources that are not the monitor of a sink
         std::string defaultSink;
-        int pending = 0;                      // listing requests not yet answered in full
-        std::int32_t result = 0;              // 0, or why there is nothing: a WaveResult code
-        pa_threaded_mainloop* loop = nullptr; // woken by each answer
+        int pending = 0;         // listing requests not yet answered in full
+        std::int32_t result = 0; // 0, or why there is nothing: a WaveResult code
     };
 
     PulseConnection() = default;
@@ -64,6 +65,9 @@ public:
     std::int32_t connectLocked();
     // Waits until done() holds or the limit has passed; returns done().
     bool waitLocked(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // Takes over a stream whose creation the server has not answered: it is disconnected
+    // when the answer comes, so that no idle stream stays on a server that wakes up.
+    void adoptUnansweredLocked(pa_stream* stream);
     // Lists sinks and sources; empty, with the reason in result, when no server answers in
     // time.
     Listing list();
@@ -71,7 +75,9 @@ public:
 private:
     void dropContextLocked();
     bool listLocked(Listing& listing);
+    static void onUnansweredState(pa_stream* stream, void* self);
 
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
+    std::vector<pa_stream*> m_unanswered; // see adoptUnansweredLocked
 };

@@ -41,20 +41,44 @@ PulseStream::~PulseStream()
     release();
 }
 
+namespace
+{
+
+// Why the server did not make the stream, from the context's last error.
+std::int32_t refusalOf(pa_context* context)
+{
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)))
+        return WaveResult::NoDriver; // the server went away before the stream was made
+    switch (pa_context_errno(context)) {
+    case PA_ERR_NOENTITY:
+        return WaveResult::BadDeviceId;
+    case PA_ERR_INVALID: // a sample format or rate that the server does not take
+    case PA_ERR_NOTSUPPORTED:
+    case PA_ERR_TOOLARGE:
+        return WaveResult::BadFormat;
+    default:
+        return WaveResult::Allocated;
+    }
+}
+
+} // namespace
+
 std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& sink,
                                   const std::string& mediaName)
 {
     const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format.nSamplesPerSec,
                                       static_cast<std::uint8_t>(format.nChannels)};
+    if (!pa_sample_spec_valid(&sampleFormat))
+        return WaveResult::BadFormat;
+    pa_context* context = m_connection.context();
     // No media role: "phone" corks music on many desktops and "event" is for short alerts.
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME,
                      mediaName.empty() ? "Tones" : mediaName.c_str());
-    m_stream = pa_stream_new_with_proplist(m_connection.context(), "Tones", &sampleFormat, nullptr,
-                                           properties);
+    m_stream = pa_stream_new_with_proplist(context, "Tones", &sampleFormat, nullptr, properties);
     pa_proplist_free(properties);
     if (!m_stream)
-        return WaveResult::Allocated;
+        return refusalOf(context);
     pa_stream_set_state_callback(m_stream, onState, this);
     pa_stream_set_write_callback(m_stream, onWrite, this);
     constexpr auto kServerChooses = static_cast<std::uint32_t>(-1);
@@ -64,7 +88,7 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
         kServerChooses, kServerChooses, kServerChooses};
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
                                    PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
-        return WaveResult::Allocated;
+        return refusalOf(context);
 
     pa_stream* s = m_stream;
     const bool settled = m_connection.waitLocked(
@@ -75,23 +99,28 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
         kServerAnswer);
     if (pa_stream_get_state(s) == PA_STREAM_READY)
         return WaveResult::NoError;
-    if (!settled)
-        return WaveResult::TimedOut;
-    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(m_connection.context())))
-        return WaveResult::NoDriver;
-    return pa_context_errno(m_connection.context()) == PA_ERR_NOENTITY ? WaveResult::BadDeviceId
-                                                                       : WaveResult::Allocated;
+    return settled ? refusalOf(context) : WaveResult::TimedOut;
 }
 
 std::int32_t PulseStream::play(WaveHeader& header)
 {
     if (!m_stream)
         return WaveResult::InvalidHandle;
-    if (m_error != WaveResult::NoError)
+    if (m_state == State::Failed)
         return m_error;
+    if (m_state == State::Feeding || m_state == State::Draining)
+        return WaveResult::StillPlaying;
+    m_state = State::Feeding;
     m_header = &header;
     m_offset = 0;
     m_lastAnswer = Clock::now();
+    pa_context* context = m_connection.context();
+    const pa_usec_t interval = std::chrono::microseconds(kLivenessInterval).count();
+    if (m_livenessTimer)
+        pa_context_rttime_restart(context, m_livenessTimer, pa_rtclock_now() + interval);
+    else
+        m_livenessTimer =
+            pa_context_rttime_new(context, pa_rtclock_now() + interval, onLivenessTimer, this);
     // The server asked for its first chunk when the stream got ready; later chunks come
     // through the write callback.
     const std::size_t writable = pa_stream_writable_size(m_stream);
@@ -101,7 +130,9 @@ std::int32_t PulseStream::play(WaveHeader& header)
 
 void PulseStream::feed(std::size_t bytes)
 {
-    if (!m_header || m_drain || m_error != WaveResult::NoError)
+    // A write request after the last byte (the server asks for more while it drains, or
+    // after the play) has nothing left to feed: only Feeding writes, and drains once.
+    if (m_state != State::Feeding)
         return;
     const auto* data = reinterpret_cast<const std::uint8_t*>(m_header->lpData);
     const std::size_t length = m_header->dwBufferLength;
@@ -115,14 +146,16 @@ void PulseStream::feed(std::size_t bytes)
     if (m_offset < length)
         return;
     m_drain = pa_stream_drain(m_stream, onDrained, this);
-    m_drainStarted = Clock::now();
     if (!m_drain)
-        fail(WaveResult::Error);
+        return fail(WaveResult::Error);
+    m_state = State::Draining;
+    m_drainStarted = Clock::now();
 }
 
 void PulseStream::stop()
 {
-    if (m_stream && m_header && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
+    const bool playing = m_state == State::Feeding || m_state == State::Draining;
+    if (m_stream && playing && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
         // What the server still holds is dropped, not played out.
         if (pa_operation* flushed = pa_stream_flush(m_stream, nullptr, nullptr))
             pa_operation_unref(flushed);
@@ -131,34 +164,47 @@ void PulseStream::stop()
     m_header = nullptr;
 }
 
-std::int32_t PulseStream::error()
+// On the loop's thread, once a kLivenessInterval while a buffer plays.
+void PulseStream::checkLiveness()
 {
-    if (m_error != WaveResult::NoError || !m_header || (m_header->dwFlags.load() & WHDR_DONE) != 0)
-        return m_error;
     const Clock::time_point now = Clock::now();
-    if (m_drain && now - m_drainStarted > kDrainLimit) {
-        m_error = WaveResult::TimedOut;
-    } else if (m_timing) {
+    if (m_state == State::Draining && now - m_drainStarted > kDrainLimit)
+        return fail(WaveResult::TimedOut);
+    if (m_timing) {
         if (now - m_timingAsked > kServerAnswer)
-            m_error = WaveResult::TimedOut;
-    } else if (now - m_lastAnswer >= kLivenessInterval) {
-        m_timing = pa_stream_update_timing_info(m_stream, onTimingInfo, this);
-        m_timingAsked = now;
-        if (!m_timing)
-            m_error = WaveResult::Error;
+            fail(WaveResult::TimedOut);
+        return;
     }
-    return m_error;
+    if (now - m_lastAnswer < kLivenessInterval)
+        return;
+    m_timing = pa_stream_update_timing_info(m_stream, onTimingInfo, this);
+    m_timingAsked = now;
+    if (!m_timing)
+        fail(WaveResult::Error);
 }
 
 void PulseStream::release()
 {
     cancel(m_drain);
     cancel(m_timing);
+    if (m_livenessTimer) {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_connection.loop());
+        api->time_free(m_livenessTimer);
+        m_livenessTimer = nullptr;
+    }
     if (!m_stream)
         return;
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
+    const pa_stream_state_t state = pa_stream_get_state(m_stream);
+    if (state == PA_STREAM_CREATING) {
+        // The server has not answered the creation: a disconnect now would be refused, and
+        // the stream would stay on the server once it wakes up.
+        m_connection.adoptUnansweredLocked(m_stream);
+        m_stream = nullptr;
+        return;
+    }
+    if (PA_STREAM_IS_GOOD(state))
         pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
@@ -166,6 +212,9 @@ void PulseStream::release()
 
 void PulseStream::fail(std::int32_t code)
 {
+    if (m_state == State::Failed)
+        return;
+    m_state = State::Failed;
     m_error = code;
     m_wakeUp();
 }
@@ -192,8 +241,11 @@ void PulseStream::onDrained(pa_stream*, int success, void* self)
     auto& stream = *static_cast<PulseStream*>(self);
     pa_operation_unref(stream.m_drain);
     stream.m_drain = nullptr;
-    if (!success || !stream.m_header)
+    if (stream.m_state != State::Draining)
+        return;
+    if (!success)
         return stream.fail(WaveResult::Error);
+    stream.m_state = State::Drained;
     stream.m_header->dwFlags.fetch_or(WHDR_DONE);
     stream.m_wakeUp();
 }
@@ -204,4 +256,16 @@ void PulseStream::onTimingInfo(pa_stream*, int, void* self)
     pa_operation_unref(stream.m_timing);
     stream.m_timing = nullptr;
     stream.m_lastAnswer = Clock::now();
+}
+
+void PulseStream::onLivenessTimer(pa_mainloop_api*, pa_time_event* event, const timeval*,
+                                  void* self)
+{
+    auto& stream = *static_cast<PulseStream*>(self);
+    if (stream.m_state != State::Feeding && stream.m_state != State::Draining)
+        return; // disarmed until the next play
+    stream.checkLiveness();
+    const pa_usec_t interval = std::chrono::microseconds(kLivenessInterval).count() / 4;
+    pa_context_rttime_restart(pa_stream_get_context(stream.m_stream), event,
+                              pa_rtclock_now() + interval);
 }

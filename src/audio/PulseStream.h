@@ -10,10 +10,15 @@ struct WaveFormat;
 struct WaveHeader;
 struct pa_stream;
 struct pa_operation;
+struct pa_time_event;
+struct pa_mainloop_api;
+struct timeval;
 
-// One playback stream on the connection's context, for one play, with a lifetime we own.
-// It feeds the server from the caller's buffer, in chunks, as the server asks for data, and
-// sets WHDR_DONE in the header when the drain after the last byte completes.
+// One playback stream on the connection's context, with a lifetime we own. It feeds the
+// server from the caller's buffer, in chunks, as the server asks for data, and sets WHDR_DONE
+// in the header when the drain after the last byte completes. While a buffer plays, a timer
+// on the loop asks the server for a sign of life now and then: a frozen server neither calls
+// back nor drops the connection, and only an unanswered request shows it.
 //
 // Every member, the destructor included, must be called with the loop's lock held.
 //
@@ -35,33 +40,40 @@ public:
     std::int32_t connect(const WaveFormat& format, const std::string& sink,
                          const std::string& mediaName);
     // Starts playing the header's buffer, which must stay put until the play has ended.
+    // StillPlaying while an earlier buffer is still fed or drained.
     std::int32_t play(WaveHeader& header);
     // Drops what the server still holds, without a drain, and releases the stream.
     void stop();
-    // 0 while the play goes on or has ended well; otherwise why it failed. Asks the server
-    // for a sign of life now and then: a frozen server neither calls back nor drops the
-    // connection, and only an unanswered request shows it.
-    std::int32_t error();
+    // 0 while the play goes on or has ended well; otherwise why it failed.
+    std::int32_t error() const { return m_error; }
 
 private:
+    // Idle -> Feeding (play) -> Draining (last byte written) -> Drained (the drain's
+    // answer) -> Feeding (the next play); any -> Failed, which stays.
+    enum class State { Idle, Feeding, Draining, Drained, Failed };
+
     void release();
     void feed(std::size_t bytes);
     void fail(std::int32_t code);
+    void checkLiveness();
 
     static void onState(pa_stream* s, void* self);
     static void onWrite(pa_stream* s, std::size_t bytes, void* self);
     static void onDrained(pa_stream* s, int success, void* self);
     static void onTimingInfo(pa_stream* s, int success, void* self);
+    static void onLivenessTimer(pa_mainloop_api*, pa_time_event*, const timeval*, void* self);
 
     using Clock = std::chrono::steady_clock;
 
     PulseConnection& m_connection;
     std::function<void()> m_wakeUp;
     pa_stream* m_stream = nullptr;
+    State m_state = State::Idle;
     WaveHeader* m_header = nullptr; // the buffer in play, until stop()
     std::size_t m_offset = 0;       // bytes of it handed to the server so far
-    std::int32_t m_error = 0;
+    std::int32_t m_error = 0;       // set with Failed
     pa_operation* m_drain = nullptr;
     pa_operation* m_timing = nullptr;
+    pa_time_event* m_livenessTimer = nullptr; // armed while Feeding or Draining
     Clock::time_point m_drainStarted, m_timingAsked, m_lastAnswer;
 };

@@ -21,6 +21,45 @@ std::vector<OutputDevice> PulseWaveOut::outputDevices()
     return m_connection.list().sinks;
 }
 
+std::int32_t PulseWaveOut::checkOutput(const std::string& name)
+{
+    const PulseConnection::Listing listing = m_connection.list();
+    if (listing.result != WaveResult::NoError)
+        return listing.result;
+    for (const OutputDevice& sink : listing.sinks) {
+        if (sink.name == name)
+            return WaveResult::NoError;
+    }
+    return WaveResult::BadDeviceId;
+}
+
+std::string PulseWaveOut::reasonFor(int step, std::int32_t code) const
+{
+    const bool open = step == 1;
+    switch (code) {
+    case WaveResult::NoDriver:
+        return open ? "no sound server answers" : "the sound server went away during the play";
+    case WaveResult::TimedOut:
+        return open ? "the sound server took the connection but does not answer: it is stuck"
+                    : "the sound server stopped answering during the play";
+    case WaveResult::BadDeviceId:
+        return "the sound server has no such output";
+    case WaveResult::Allocated:
+        return "the sound server refused the stream";
+    case WaveResult::BadFormat:
+        return "the sound server does not take 16-bit sound at this rate";
+    case WaveResult::NoMemory:
+        return "the sound library could not start its thread";
+    case WaveResult::Error:
+        if (step == 3)
+            return "the sound server ended the stream during the play";
+        break;
+    default:
+        break;
+    }
+    return WaveOut::reasonFor(step, code);
+}
+
 std::uint32_t PulseWaveOut::inputDeviceCount()
 {
     return m_connection.list().inputs;

@@ -14,10 +14,13 @@
 // WHDR_DONE and wakes the wait. Every wait on the server has a deadline
 // (PulseConnection::kServerAnswer).
 //
-// Result codes, stable across versions (WaveResult values):
-//   open()         NoDriver (6)     no server answers at the socket, or it went away
-//                  TimedOut (258)   the server took the connection but never answered, or
-//                                   never made the stream ready (a frozen server)
+// Result codes, stable across versions (WaveResult values), and the reasons that
+// reasonFor() gives for them:
+//   open()         NoDriver (6)     no server answers at the socket, or it went away before
+//                                   the stream was made
+//                  TimedOut (258)   the server took the connection but never answered, has a
+//                                   full queue of connections, or never made the stream
+//                                   ready (a frozen server); waited for once per connection
 //                  BadDeviceId (2)  the server has no such output (or no output at all)
 //                  Allocated (4)    the server refused the stream
 //                  BadFormat (32)   not 16-bit PCM at a rate the server takes
@@ -37,6 +40,9 @@ public:
 
     // The server's sinks. Empty when no server answers.
     std::vector<OutputDevice> outputDevices() override;
+    // A sink that the server lists; otherwise why not (no server, a stuck one, no such sink).
+    std::int32_t checkOutput(const std::string& name) override;
+    std::string reasonFor(int step, std::int32_t code) const override;
     // Sources that are not the monitor of a sink; sinks. 0 when there is no server; a server
     // that took the connection and stays silent counts as one output.
     std::uint32_t inputDeviceCount() override;

@@ -1,6 +1,7 @@
 #include "StderrMessages.h"
 
 #include <iostream>
+#include <regex>
 
 namespace
 {
@@ -24,13 +25,18 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
+// The playback cycle's numbered reports: "N. waveOutStep failed - " and the code, report 4
+// with "1 - " between.
+const std::regex kReport(R"(^([1-5])\. waveOut[A-Za-z]+ failed - (?:1 - )?\s*(-?[0-9]+)$)");
+
 } // namespace
 
 StderrMessages::StderrMessages() : m_stream(std::cerr)
 {
 }
 
-StderrMessages::StderrMessages(std::ostream& stream) : m_stream(stream)
+StderrMessages::StderrMessages(std::ostream& stream, Reasons reasons)
+    : m_stream(stream), m_reasons(std::move(reasons))
 {
 }
 
@@ -41,5 +47,9 @@ void StderrMessages::show(const std::string& text, const std::string& title, Ico
         m_stream << name << ": ";
     if (icon == Icon::Critical)
         m_stream << "error: ";
-    m_stream << oneLine(text) << std::endl;
+    m_stream << oneLine(text);
+    std::smatch report;
+    if (m_reasons && std::regex_match(text, report, kReport))
+        m_stream << " (" << m_reasons(std::stoi(report[1]), std::stoi(report[2])) << ')';
+    m_stream << std::endl;
 }

@@ -71,6 +71,13 @@ public:
 
     // The outputs there are now; empty when the backend cannot tell.
     virtual std::vector<OutputDevice> outputDevices() { return {}; }
+    // 0 when open() can play on the named output, else the code that open() would give.
+    // By default a name is good when outputDevices() lists it or lists nothing.
+    virtual std::int32_t checkOutput(const std::string& name);
+    // Why a step failed with the code, in plain words, for the reports of a program without
+    // a window. step is the report's number: 1 open, 2 prepare, 3 the write and the play,
+    // 4 unprepare, 5 close. By default the meanings of the codes in the list above.
+    virtual std::string reasonFor(int step, std::int32_t code) const;
     // The output that the next open() uses; empty for the system's default output.
     void setOutputDevice(std::string name) { m_outputDevice = std::move(name); }
     const std::string& outputDevice() const { return m_outputDevice; }

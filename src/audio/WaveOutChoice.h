@@ -13,3 +13,8 @@ inline constexpr std::chrono::milliseconds kSoundServerDeadline{1500};
 // A server that takes the connection but does not answer in time is there: it is the one
 // that holds the sound card, so the libpulse backend gives its numbered report for it.
 std::unique_ptr<WaveOut> makeWaveOut();
+
+// Changes the environment, so it must run before the program starts any thread: first
+// thing in main. Keeps the sound library that ALSA's pulse plugin loads from starting a
+// sound server.
+void keepSoundServersFromStarting();

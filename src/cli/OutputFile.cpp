@@ -2,17 +2,11 @@
 
 #include "SignalActions.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <iterator>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace
 {
@@ -44,17 +38,10 @@ void disarmSignals()
     g_armed.reset();
 }
 
-// The mode a new file gets from open() with 0666: the process's umask applies.
-mode_t newFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 } // namespace
 
-OutputFile::OutputFile(std::string path) : m_path(std::move(path)), m_target(m_path)
+OutputFile::OutputFile(std::string path)
+    : m_path(std::move(path)), m_writer(m_path, SafeFileWriter::Special::WriteInPlace)
 {
 }
 
@@ -70,71 +57,22 @@ std::string OutputFile::failure(const std::string& reason) const
 
 std::string OutputFile::open()
 {
-    struct stat status {
-    };
-    mode_t mode = newFileMode();
-    if (::lstat(m_path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
-        std::error_code ec;
-        const auto linked = std::filesystem::canonical(m_path, ec);
-        if (!ec)
-            m_target = linked.string();
-    }
-    if (::stat(m_target.c_str(), &status) == 0) {
-        if (!S_ISREG(status.st_mode)) {
-            m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-            return m_fd < 0 ? failure(std::strerror(errno)) : std::string();
-        }
-        mode = status.st_mode & 07777; // a replaced file keeps its permissions
-    }
-    const std::filesystem::path target(m_target);
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (m_fd < 0)
-        return failure(std::strerror(errno));
-    m_temporary = name.data();
-    armSignals(m_temporary);
-    if (::fchmod(m_fd, mode) != 0) {
-        const std::string reason = std::strerror(errno);
-        discard();
+    if (const std::string reason = m_writer.open(); !reason.empty())
         return failure(reason);
-    }
+    if (!m_writer.pendingPath().empty())
+        armSignals(m_writer.pendingPath());
     return {};
 }
 
 std::string OutputFile::commit()
 {
-    if (m_fd < 0)
-        return failure("the file is not open");
-    std::string reason;
-    // Written through to the disk before it takes the target's name, so that a crash cannot
-    // leave an empty or short file under that name either.
-    if (!m_temporary.empty() && ::fdatasync(m_fd) != 0 && errno != EINVAL)
-        reason = std::strerror(errno);
-    if (::close(std::exchange(m_fd, -1)) != 0 && reason.empty())
-        reason = std::strerror(errno);
-    if (reason.empty() && !m_temporary.empty() &&
-        ::rename(m_temporary.c_str(), m_target.c_str()) != 0)
-        reason = std::strerror(errno);
-    if (!reason.empty()) {
-        discard();
-        return failure(reason);
-    }
-    if (!m_temporary.empty())
-        disarmSignals();
-    m_temporary.clear();
-    return {};
+    const std::string reason = m_writer.commit();
+    disarmSignals();
+    return reason.empty() ? std::string() : failure(reason);
 }
 
 void OutputFile::discard()
 {
-    if (m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
-    if (!m_temporary.empty()) {
-        ::unlink(m_temporary.c_str());
-        disarmSignals();
-    }
-    m_temporary.clear();
+    m_writer.discard();
+    disarmSignals();
 }

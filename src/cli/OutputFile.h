@@ -1,12 +1,14 @@
 #pragma once
 
+#include "SafeFileWriter.h"
+
 #include <string>
 
-// An output file that appears under its name only when it has been written in full. open()
-// creates a temporary file in the target's folder, so that a folder that cannot be written
-// is found before any rendering; commit() flushes it and renames it over the target. A file
-// never committed is removed, and an existing target stays untouched: a script that misses
-// the exit status must not find a shorter call that reads as complete.
+// An output file that appears under its name only when it has been written in full, through
+// a SafeFileWriter. open() creates the new file in the target's folder, so that a folder that
+// cannot be written is found before any rendering. A file never committed is removed, and an
+// existing target stays untouched: a script that misses the exit status must not find a
+// shorter call that reads as complete.
 //
 // A target that exists and is no regular file (a device, a FIFO) is written in place, as
 // there is nothing to rename over it.
@@ -26,15 +28,13 @@ public:
     std::string commit();
 
     // Where the content goes between open() and commit().
-    int descriptor() const { return m_fd; }
+    int descriptor() const { return m_writer.descriptor(); }
     // "cannot write 'PATH': " followed by the reason.
     std::string failure(const std::string& reason) const;
 
 private:
     void discard();
 
-    std::string m_path;   // as the user gave it, for messages
-    std::string m_target; // where the file goes: the path, with a symbolic link followed
-    std::string m_temporary;
-    int m_fd = -1;
+    std::string m_path; // as the user gave it, for messages
+    SafeFileWriter m_writer;
 };

@@ -1,5 +1,7 @@
 #include "PcmOutput.h"
 
+#include "SafeFileWriter.h"
+
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -52,9 +54,12 @@ std::string writeWavFile(int fd, std::span<const std::int16_t> samples)
     info.samplerate = kRate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    // The system's reason where there is one, worded as for raw output ("No space left on
+    // device"), rather than the library's "System error : ..." text.
+    errno = 0;
     SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
     if (!file)
-        return sf_strerror(nullptr);
+        return errno != 0 ? std::strerror(errno) : sf_strerror(nullptr);
     std::string error;
     errno = 0;
     for (std::size_t i = 0; i < samples.size(); i += kChunk) {
@@ -65,8 +70,9 @@ std::string writeWavFile(int fd, std::span<const std::int16_t> samples)
         }
     }
     // Closing writes the final sizes into the header; a failure there is a failure too.
+    errno = 0;
     if (sf_close(file) != 0 && error.empty())
-        error = "the header could not be completed";
+        error = errno != 0 ? std::strerror(errno) : "the header could not be completed";
     return error;
 }
 
@@ -75,15 +81,8 @@ std::string writeRawFile(int fd, std::span<const std::int16_t> samples)
     std::vector<char> bytes;
     for (std::size_t i = 0; i < samples.size(); i += kChunk) {
         littleEndianBytes(samples, i, std::min(kChunk, samples.size() - i), bytes);
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return std::strerror(n < 0 ? errno : ENOSPC);
-            done += static_cast<std::size_t>(n);
-        }
+        if (std::string reason = writeAllBytes(fd, {bytes.data(), bytes.size()}); !reason.empty())
+            return reason;
     }
     return {};
 }

@@ -90,15 +90,6 @@ bool keyedSound(SignalledPlay& play, const std::string& sequence, double soundMs
 
 } // namespace
 
-bool listOutputs(WaveOut& device, std::ostream& out)
-{
-    const auto outputs = device.outputDevices();
-    for (const OutputDevice& output : outputs)
-        out << output.name << '\t' << output.description << (output.isDefault ? "\tdefault" : "")
-            << '\n';
-    return !outputs.empty();
-}
-
 int runPlay(modTone& m, const std::string& sequence, int toneSetIndex, const RadioOptions& radio,
             const PlayServices& services, std::ostream& out, std::ostream& err)
 {

@@ -8,10 +8,6 @@ struct PlayServices;
 struct RadioOptions;
 class WaveOut;
 
-// Prints the outputs as name TAB description, the default's line ending in TAB "default".
-// Returns false when the backend cannot tell its outputs.
-bool listOutputs(WaveOut& device, std::ostream& out);
-
 // Plays the sequence through the playback cycle, keying the transmitter around it when a
 // PTT line is given (see KeyedCall): lock, open the line, watchdog, open the device, render,
 // key, lead, play, wait for the device's end, tail, release. From the key on, every signal

@@ -1,6 +1,7 @@
 #include "RenderCommand.h"
 
 #include "DtmfTable.h"
+#include "OutputChoice.h"
 #include "OutputFile.h"
 #include "PcmOutput.h"
 #include "PlayCommand.h"
@@ -76,9 +77,10 @@ bool writesStandardOutput(const RenderOptions& options)
 std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, std::ostream& out,
                          OutputFile& file)
 {
-    if (writesStandardOutput(options))
-        return writeRawPcm(out, buffer.samples()) ? std::string()
-                                                  : std::string("cannot write standard output");
+    if (writesStandardOutput(options)) {
+        writeRawPcm(out, buffer.samples()); // a failure is reported with every other output's
+        return {};
+    }
     const std::string reason = endsWithWav(options.output)
                                    ? writeWavFile(file.descriptor(), buffer.samples())
                                    : writeRawFile(file.descriptor(), buffer.samples());
@@ -121,10 +123,30 @@ int usageError(std::ostream& err, const std::string& message)
     return 2;
 }
 
+int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+               const PlayServices* play);
+
 } // namespace
 
 int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
                      const PlayServices* play)
+{
+    const int status = runCommand(arguments, out, err, play);
+    // Standard output is checked once, when everything has been written to it: a list, a
+    // play's report or the samples on a full disk or a closed pipe must not be lost without a
+    // word, nor with a success status.
+    out.flush();
+    if (out)
+        return status;
+    err << kProgram << "cannot write standard output\n";
+    return status == 0 ? 1 : status;
+}
+
+namespace
+{
+
+int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+               const PlayServices* play)
 {
     auto parsed = parseRenderOptions(arguments);
     if (const auto* usage = std::get_if<UsageError>(&parsed))
@@ -140,7 +162,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     }
     if (options.radio.listDevices) {
         if (play && listOutputs(play->device, out))
-            return out ? 0 : 1;
+            return 0;
         err << kProgram << "the audio output cannot list its devices\n";
         return 1;
     }
@@ -153,7 +175,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
         return *status;
     if (options.list) {
         printList(catalog, out);
-        return out ? 0 : 1;
+        return 0;
     }
 
     int index = options.index.value_or(0);
@@ -217,3 +239,5 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
     }
     return 0;
 }
+
+} // namespace

@@ -11,7 +11,10 @@ namespace
 
 const char* const kDescription =
     "Renders a tone sequence to 16-bit mono PCM at 22050 Hz, sample for sample as the\n"
-    "Quorvel window plays it. Symbols are 0-9 and A-F; a blank separates sequences.";
+    "Quorvel window plays it. Symbols are 0-9 and A-F; a blank separates sequences.\n"
+    "MS and DB are decimal numbers as the window's boxes take them: digits, with an\n"
+    "optional fraction after '.' or ',' (1.5 or 1,5; no exponent such as 1e3). K and N\n"
+    "are whole numbers. A framed call holds at most 1073741823 samples (about 13.5 h).";
 
 const char* const kExamples =
     "\nExamples:\n"
@@ -32,7 +35,7 @@ std::optional<double> durationOption(const QCommandLineParser& parser, const QSt
     const auto value = parseDurationText(text.toStdString());
     if (!value) {
         error = "invalid value for --" + name.toStdString() + ": '" + text.toStdString() +
-                "' is not a number of milliseconds";
+                "' is not a number of milliseconds (" + kNumberSyntax + ")";
     } else if (*value < 0) {
         error = "invalid value for --" + name.toStdString() + ": '" + text.toStdString() +
                 "' is negative";

@@ -1,3 +1,4 @@
+#include "LazyWaveOut.h"
 #include "PosixSignalWatch.h"
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
@@ -16,12 +17,14 @@ namespace
 int run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const std::unique_ptr<WaveOut> device = makeWaveOut();
+    // Made when --play or --list-devices first needs it: nothing else asks a sound server.
+    LazyWaveOut device(makeWaveOut);
     SteadyTickCounter ticks;
-    StderrMessages messages(std::cerr);
+    StderrMessages messages(
+        std::cerr, [&device](int step, std::int32_t code) { return device.reasonFor(step, code); });
     QtEventPump events;
     PosixSignalWatch stopSignals;
-    const PlayServices play{*device, ticks, messages, events, &stopSignals};
+    const PlayServices play{device, ticks, messages, events, &stopSignals};
     return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
 }
 
@@ -32,6 +35,7 @@ int main(int argc, char* argv[])
     // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
     if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
         return *status;
+    keepSoundServersFromStarting(); // before any thread
     // A closed pipe on standard output is reported as a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);

@@ -1,5 +1,7 @@
 #include "FileBytes.h"
 
+#include "SafeFileWriter.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,7 +17,9 @@ std::string lastReason()
     return errno != 0 ? std::string(std::strerror(errno)) : std::string("unknown error");
 }
 
-std::string kindOf(mode_t mode)
+} // namespace
+
+std::string notRegularReason(mode_t mode)
 {
     if (S_ISDIR(mode))
         return "Is a directory";
@@ -27,6 +31,9 @@ std::string kindOf(mode_t mode)
         return "Is a socket, not a regular file";
     return "Is not a regular file";
 }
+
+namespace
+{
 
 std::string sizeText(std::uint64_t bytes)
 {
@@ -52,7 +59,6 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -73,7 +79,7 @@ FileBytes readFileBytes(const std::filesystem::path& path)
         return result;
     }
     if (!S_ISREG(status.st_mode)) {
-        result.reason = kindOf(status.st_mode);
+        result.reason = notRegularReason(status.st_mode);
         return result;
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);
@@ -106,85 +112,12 @@ FileBytes readFileBytes(const std::filesystem::path& path)
     return result;
 }
 
-namespace
+std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-
-std::string writeAll(int fd, std::string_view bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        errno = 0;
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return lastReason();
-        done += static_cast<std::size_t>(n);
-    }
-    return {};
-}
-
-// The old way, for a folder where no new file can be made but the file itself can be written.
-std::string writeInPlace(const std::filesystem::path& path, std::string_view bytes)
-{
-    errno = 0;
-    Descriptor file(::open(path.c_str(),
-                           O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
-    if (file.get() < 0)
-        return lastReason();
-    if (std::string reason = writeAll(file.get(), bytes); !reason.empty())
+    SafeFileWriter file(path);
+    if (std::string reason = file.open(); !reason.empty())
         return reason;
-    errno = 0;
-    if (::close(file.release()) != 0)
-        return lastReason();
-    return {};
-}
-
-} // namespace
-
-std::string writeFileBytes(const std::filesystem::path& given, std::string_view bytes)
-{
-    // A link is followed, so that the file it names gets the new content.
-    std::error_code ec;
-    std::filesystem::path path = std::filesystem::is_symlink(given, ec)
-                                     ? std::filesystem::weakly_canonical(given, ec)
-                                     : given;
-    if (ec)
-        path = given;
-    struct stat status {
-    };
-    const bool exists = ::stat(path.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode))
-        return kindOf(status.st_mode);
-    // A file that we may not write stays as it is, even where the folder would let a new one
-    // take its place.
-    if (exists) {
-        errno = 0;
-        Descriptor probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-        if (probe.get() < 0)
-            return lastReason();
-    }
-    // The new content goes to a file beside it, which replaces the old one only when it is
-    // complete: a full disk must not leave a cut record where the last good one was.
-    std::string temporary =
-        (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0)
-        return writeInPlace(path, bytes);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(file.get(), exists ? status.st_mode & 07777 : 0666 & ~mask);
-    std::string reason = writeAll(file.get(), bytes);
-    errno = 0;
-    if (reason.empty() && ::fsync(file.get()) != 0)
-        reason = lastReason();
-    errno = 0;
-    if (::close(file.release()) != 0 && reason.empty())
-        reason = lastReason();
-    errno = 0;
-    if (reason.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
-        reason = lastReason();
-    if (!reason.empty())
-        ::unlink(temporary.c_str());
-    return reason;
+    if (std::string reason = writeAllBytes(file.descriptor(), bytes); !reason.empty())
+        return reason;
+    return file.commit();
 }

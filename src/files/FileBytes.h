@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 // Whole-file access for the two small text files. A failure carries the system's reason
 // ("No such file or directory", "Is a directory", ...) for the user's message.
@@ -22,9 +23,12 @@ inline constexpr std::uint64_t kLargestFileBytes = 64ull << 20;
 // such as /dev/zero never ends.
 FileBytes readFileBytes(const std::filesystem::path& path);
 
-// Replaces the file's content, creating it if needed. Returns the reason of a failure, or
-// an empty text on success. The content is written beside the file and renamed over it when
-// complete, so a failure (a full disk, say) leaves the old content whole. A file that may not
-// be written is refused even where its folder would allow the rename. A path that names
-// something other than a regular file is refused, for the same reasons as in reading.
+// Replaces the file's content, creating it if needed, through a SafeFileWriter: a failure (a
+// full disk, say) leaves the old content whole, and a symbolic link stays a link to the file
+// that gets the content. Returns the reason of a failure, or an empty text on success. A path
+// that names something other than a regular file is refused, for the same reasons as in
+// reading.
 std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// What the path is instead of a regular file ("Is a directory"), for a refusal.
+std::string notRegularReason(mode_t mode);

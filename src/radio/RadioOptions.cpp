@@ -1,7 +1,6 @@
 #include "RadioOptions.h"
 
 #include "DurationText.h"
-#include "WaveOut.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -36,7 +35,7 @@ public:
         const std::string text = m_parser.value(name).toStdString();
         const auto read = parseDurationText(text);
         if (!read)
-            fail(name, text, std::string("is not ") + what);
+            fail(name, text, std::string("is not ") + what + " (" + kNumberSyntax + ")");
         else if (*read < lowest)
             fail(name, text,
                  lowest == 0 ? "is negative"
@@ -83,8 +82,10 @@ void addRadioOptions(QCommandLineParser& parser, bool withListing)
          "cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default; DEVICE auto "
          "finds the one C-Media interface); :invert at the end for a line that keys low.",
          "LINE"},
-        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250).", "MS"},
-        {"ptt-tail", "Kept keyed this long after the sound ends, in ms (default 50).", "MS"},
+        {"ptt-lead", "Keyed this long before the sound starts, in ms (default 250, at most 60000).",
+         "MS"},
+        {"ptt-tail",
+         "Kept keyed this long after the sound ends, in ms (default 50, at most 60000).", "MS"},
         {"ptt-timeout",
          "Never keep the line keyed longer than S seconds: a longer call is refused, and a "
          "sound that has not ended by then is stopped (default 180; 0: no limit).",
@@ -143,19 +144,4 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     if (read.isSet("device"))
         options.device = read.value("device").toStdString();
     return read.error();
-}
-
-std::string chooseOutput(WaveOut& device, const std::string& name)
-{
-    const auto outputs = device.outputDevices();
-    bool known = outputs.empty();
-    std::string names;
-    for (const OutputDevice& output : outputs) {
-        known = known || output.name == name;
-        names += "\n  " + output.name;
-    }
-    if (!known)
-        return "unknown output device '" + name + "'; the outputs are:" + names;
-    device.setOutputDevice(name);
-    return {};
 }

@@ -7,7 +7,6 @@
 #include <string>
 
 class QCommandLineParser;
-class WaveOut;
 
 // The options for sending into a radio: call framing, push-to-talk and the output device.
 struct RadioOptions {
@@ -35,8 +34,3 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
 
 // Examples for --help.
 extern const char* const kRadioExamples;
-
-// Points the device at the output named by --device. Returns a usage error listing the
-// outputs there are when the name is none of them; a backend that cannot list its outputs
-// takes any name.
-std::string chooseOutput(WaveOut& device, const std::string& name);

@@ -33,12 +33,12 @@ std::int64_t firstTones(std::string_view sequence)
 
 } // namespace
 
-std::int32_t FramedLayout::total() const
+std::int64_t FramedLayout::total() const
 {
     return callStart(calls) - 1 - gap + tail;
 }
 
-std::int32_t FramedLayout::callStart(std::int32_t k) const
+std::int64_t FramedLayout::callStart(std::int32_t k) const
 {
     return leadIn + k * (callLength + gap) + 1;
 }
@@ -62,11 +62,17 @@ FramedLayout planFraming(const modTone& m, std::string_view sequence)
                                    "least once, and the level is at most 0 dB.");
     const std::int64_t total =
         layout.leadIn + layout.calls * (call + layout.gap) - layout.gap + layout.tail;
+    // A gap that no buffer could hold is refused even where a single call leaves it out.
+    if (layout.gap > kMostSamples)
+        throw OverflowError("Overflow: the gap between calls would need " +
+                            std::to_string(layout.gap) +
+                            " samples, more than one sound buffer holds (1073741823). Shorten "
+                            "the gap.");
     if (total > kMostSamples)
         throw OverflowError("Overflow: the framed call would need " + std::to_string(total) +
                             " samples, more than one sound buffer holds (1073741823). Send "
                             "fewer calls or shorten the silences.");
-    layout.callLength = static_cast<std::int32_t>(call);
+    layout.callLength = call;
     return layout;
 }
 

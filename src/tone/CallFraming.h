@@ -28,21 +28,24 @@ struct CallFraming {
 // Where the pieces of a framed buffer lie, in samples. The calls are identical copies: each
 // is rendered with its sample index counted from its own first sample, as a lone send is.
 struct FramedLayout {
-    std::int32_t leadIn = 0;
-    std::int32_t callLength = 0; // one call, its first tones lengthened
+    // 64 bits, so that no sum of the pieces can overflow before it is checked against the
+    // most samples one buffer holds.
+    std::int64_t leadIn = 0;
+    std::int64_t callLength = 0; // one call, its first tones lengthened
     std::int32_t calls = 1;
-    std::int32_t gap = 0;
-    std::int32_t tail = 0;
+    std::int64_t gap = 0;
+    std::int64_t tail = 0;
     std::optional<std::int32_t> firstToneSamples; // the count; the tone lasts count + 1 samples
 
-    std::int32_t total() const;
+    std::int64_t total() const;
     // Index (from 1) of the first sample of call k (from 0) in the framed buffer.
-    std::int32_t callStart(std::int32_t k) const;
+    std::int64_t callStart(std::int32_t k) const;
 };
 
 // Silences last exactly their milliseconds in samples (half to even, as the sample counts
-// round); ComputeTimings must have run. Throws OverflowError when the framed buffer would
-// hold more samples than one sound buffer can (2^30 - 1), before anything is allocated.
+// round); ComputeTimings must have run. Throws OverflowError when the framed buffer, or any one
+// silence in it, would hold more samples than one sound buffer can (2^30 - 1), before anything
+// is allocated.
 FramedLayout planFraming(const modTone& m, std::string_view sequence);
 
 // Multiplies every sample by 10^(dB/20), rounding half to even. 0 dB leaves them untouched.

@@ -10,7 +10,7 @@
 std::int32_t samplesNeeded(const modTone& m, std::string_view sequence)
 {
     return m.Framing.isOff() ? bufferLength(m, countSegments(sequence))
-                             : planFraming(m, sequence).total();
+                             : static_cast<std::int32_t>(planFraming(m, sequence).total());
 }
 
 std::int32_t prepareBuffer(modTone& m, std::string_view sequence)
@@ -32,8 +32,10 @@ void renderSamples(modTone& m, std::string sequence, int toneSetIndex)
     // The first call is rendered in place, counting its samples from its own start; the
     // others are copies of it. The silences stay as the allocation left them: zero.
     const FramedLayout layout = planFraming(m, sequence);
+    // planFraming has checked that the whole buffer, and so one call, fits 32 bits.
     const auto segments =
-        planSegments(m, sequence, toneSetIndex, layout.callLength, layout.firstToneSamples);
+        planSegments(m, sequence, toneSetIndex, static_cast<std::int32_t>(layout.callLength),
+                     layout.firstToneSamples);
     const auto all = m.SampleBuffer.samples();
     const auto call = all.subspan(static_cast<std::size_t>(layout.callStart(0) - 1),
                                   static_cast<std::size_t>(layout.callLength));

@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "CaughtSignals.h"
 #include "HeldMessages.h"
+#include "OutputChoice.h"
 #include "PlaybackCycle.h"
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
@@ -88,5 +89,6 @@ int main(int argc, char* argv[])
     // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
     if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
         return *status;
+    keepSoundServersFromStarting(); // before any thread
     return run(argc, argv);
 }

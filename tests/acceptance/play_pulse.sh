@@ -7,13 +7,19 @@
 #   stop    SIGINT 1 s into a 10 s tone keyed on a CM108 PTT line (a plain file stands in for
 #           /dev/hidrawN) exits with 130, leaves less than 1.5 s of tone and releases the line;
 #           SIGTERM without PTT exits with 143; SIGHUP under nohup lets the play end;
+#           SIGINT while the drain after the last byte
+#           is pending (a 150 ms tone: the server takes all of it at once) exits with 130
+#           (run under the asan preset, this is the check that no late callback runs);
 #   keying  a FIFO read by a logger stands in for /dev/hidrawN, so that each report has its
 #           time and two writers their order: kill -9 during a call leaves the line released
 #           by the watchdog within 300 ms and no watchdog behind; SIGUSR1 exits with 138,
-#           released; two runs started together send two whole calls one after the other;
-#   stuck   a socket that takes the connection and stays silent, then the real server stopped
+#           released; a run that waits longer than --ptt-wait names the holder; two runs
+#           started together send two whole calls one after the other;
+#   stuck   a socket that takes the connection and stays silent, one whose queue of
+#           connections is full (connect fails with EAGAIN), then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
-#           report and exit status 1 within 15 s; keyed, the time-out timer ends it first.
+#           report and exit status 1 within 15 s; the full queue and the stopped server with
+#           code 258, never the no-card message; keyed, the time-out timer ends it first.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1
@@ -82,7 +88,7 @@ stop_play() {
 }
 
 stop() {
-    local hidraw="$PRIVATE_PULSE_DIR/hidraw0" reports pid
+    local hidraw="$PRIVATE_PULSE_DIR/hidraw0" reports
     : >"$hidraw"
     stop_play INT 130 --ptt "cm108:$hidraw"
     # Released on open, keyed, released after the stop: report 0, 0, data, mask (GPIO 3), 0.
@@ -91,8 +97,21 @@ stop() {
     [[ "$reports" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
         { echo "the PTT line was not keyed and released as expected" >&2; return 1; }
     stop_play TERM 143
+    local status=0 pid
+    env --default-signal=INT "$render" --play -s DTMF1 -t 150 -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || break
+        sleep 0.01
+    done
+    kill -INT "$pid"
+    wait "$pid" || status=$?
+    echo "SIGINT while draining: exit $status, '$(cat "$PRIVATE_PULSE_DIR/stderr")'"
+    # 0: the play ended before the signal came, which a loaded machine may do.
+    ((status == 130 || status == 0)) || { echo "expected exit status 130" >&2; return 1; }
     # Under nohup SIGHUP stays ignored: the play goes on to its end.
-    local status=0 said
+    local said
+    status=0
     nohup "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$hidraw" -- 5 >"$PRIVATE_PULSE_DIR/out" 2>&1 &
     pid=$!
     sleep 0.8
@@ -175,17 +194,17 @@ keying() {
         { echo "expected the two calls whole, one after the other" >&2; return 1; }
 }
 
-# expect_numbered_report WHAT [REPORT]: plays 5 s against $PULSE_SERVER with a 15 s deadline;
-# the report is numbered REPORT when given.
+# expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s
+# deadline; the report is numbered REPORT and gives CODE when they are given.
 expect_numbered_report() {
-    local what=$1 report=${2:-[1-5]} status=0 started errors ms
+    local what=$1 report=${2:-[1-5]} code=${3:-[0-9]+} status=0 started errors ms
     started=$(date +%s%N)
     errors=$(timeout 20 "$render" --play -s DTMF1 -t 5000 -- "0" 2>&1 >/dev/null) || status=$?
     ms=$((($(date +%s%N) - started) / 1000000))
     echo "$what: exit status $status after $ms ms: $errors"
     ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
     ((ms <= 15000)) || { echo "$what: took longer than 15 s" >&2; return 1; }
-    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -][0-9]+ ]] ||
+    [[ "$errors" =~ $report\.\ waveOut[A-Za-z]+\ failed\ -\ [\ -]$code ]] ||
         { echo "$what: no numbered report" >&2; return 1; }
 }
 
@@ -201,8 +220,26 @@ s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep
         sleep 0.1
     done
     PULSE_SERVER="unix:$silent" expect_numbered_report "silent socket"
+    # A queue of one, filled: every further connect fails with EAGAIN, as a frozen server's
+    # does once its queue is full.
+    local full=$PRIVATE_PULSE_DIR/full
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(0)
+held = []
+while True:
+    c = socket.socket(socket.AF_UNIX); c.setblocking(False)
+    try: c.connect(sys.argv[1])
+    except BlockingIOError: break
+    held.append(c)
+open(sys.argv[1] + ".ready", "w").close(); time.sleep(3600)' "$full" &
+    TEST_PIDS+=($!)
+    for _ in $(seq 50); do
+        [[ -e "$full.ready" ]] && break
+        sleep 0.1
+    done
+    PULSE_SERVER="unix:$full" expect_numbered_report "full queue" 1 258
     kill -STOP "$PRIVATE_PULSE_PID"
-    expect_numbered_report "stopped server"
+    expect_numbered_report "stopped server" 1 258
     kill -CONT "$PRIVATE_PULSE_PID"
     (sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
     expect_numbered_report "server stopped during the play" 3

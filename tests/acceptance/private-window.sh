@@ -9,6 +9,8 @@
 #   window_caption_ms [OTHER]      waits for a play time (other than OTHER ms) in the caption;
 #                                  prints it
 #   box_find TITLE [SECONDS]       waits for a message box; sets BOX_ID
+#   box_offset                     prints how far the box's centre lies from the window's
+#                                  (while it is shown, else the screen's), as "DX DY"
 #   box_text                       prints the box's text (copied with Ctrl+C)
 #   box_close                      dismisses the box with Return
 #   window_close                   asks the window to close and waits for the process
@@ -100,6 +102,20 @@ box_find() {
     done
     echo "no box titled '$title' appeared" >&2
     return 1
+}
+
+box_offset() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW box_x box_y
+    eval "$(xdotool getwindowgeometry --shell "$BOX_ID")"
+    box_x=$((X + WIDTH / 2)) box_y=$((Y + HEIGHT / 2))
+    if [[ -n "$WINDOW_ID" ]] &&
+        xdotool search --onlyvisible --name '^Quorvel v3' 2>/dev/null | grep -qx "$WINDOW_ID"; then
+        eval "$(xdotool getwindowgeometry --shell "$WINDOW_ID")"
+    else
+        read -r WIDTH HEIGHT < <(xdotool getdisplaygeometry)
+        X=0 Y=0
+    fi
+    echo "$((box_x - X - WIDTH / 2)) $((box_y - Y - HEIGHT / 2))"
 }
 
 box_text() {

@@ -28,10 +28,13 @@ test_traps
 TEST_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
 private_x_start "$TEST_DIR"
 
-# expect_box TITLE TEXT_PATTERN WHAT: a box with this title and text appears; it is closed.
+# expect_box TITLE TEXT_PATTERN WHAT: a box with this title and text appears, centred on the
+# window (or the screen); it is closed.
 expect_box() {
-    local title=$1 pattern=$2 what=$3 text
+    local title=$1 pattern=$2 what=$3 text dx dy
     box_find "$title" 15 || { echo "$what: no box" >&2; return 1; }
+    read -r dx dy < <(box_offset)
+    ((dx * dx <= 4 && dy * dy <= 4)) || { echo "$what: box off centre by $dx, $dy px" >&2; return 1; }
     text=$(box_text)
     echo "$what: box '$title': ${text//$'\n'/ }"
     [[ "$text" =~ $pattern ]] || { echo "$what: unexpected text" >&2; return 1; }

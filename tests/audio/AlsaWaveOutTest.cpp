@@ -1,6 +1,6 @@
 // The ALSA output without sound hardware: a private ALSA configuration whose default is a
 // file plugin, with pulse plugins aimed at a socket that does not exist
-// and at one that never answers.
+// and at one that never answers, and a file plugin writing into a pipe that nobody reads.
 
 #include "AlsaWaveOut.h"
 
@@ -13,10 +13,12 @@
 #include <alsa/asoundlib.h>
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -41,7 +43,9 @@ protected:
             << "pcm.!default { type file slave.pcm \"null\" file \"" << d
             << "/default.raw\" format \"raw\" }\n"
             << "pcm.quorvel_nowhere { type pulse server \"unix:" << d << "/nothing\" }\n"
-            << "pcm.quorvel_silent { type pulse server \"unix:" << d << "/silent\" }\n";
+            << "pcm.quorvel_silent { type pulse server \"unix:" << d << "/silent\" }\n"
+            << "pcm.quorvel_stuck { type file slave.pcm \"null\" file \"" << d
+            << "/stuck\" format \"raw\" }\n";
         setenv("ALSA_CONFIG_PATH", (dir() / "alsa.conf").c_str(), 1);
         // Takes connections into its backlog and never says a word.
         silent = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -128,6 +132,50 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"hw:CARD=QuorvelMissing,DEV=0", "1. waveOutOpen failed -  6"},
                       Failure{"quorvel_nowhere", "1. waveOutOpen failed -  6"},
                       Failure{"quorvel_silent", "1. waveOutOpen failed -  258"}));
+
+// The writer blocks inside libasound (the pipe is full) while the caller stops, closes and
+// frees the buffer; then the pipe is read and the writer goes on. Neither side may wait
+// without a deadline, and the writer must never touch the freed buffer (run under ASan).
+TEST_F(AlsaWaveOutTest, AStopWhileTheWriterIsStuckNeitherWaitsNorLeavesItTheBuffer)
+{
+    const fs::path fifo = dir() / "stuck";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int held = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK); // holds the pipe, unread
+    ASSERT_GE(held, 0);
+    AlsaWaveOut device(1000ms);
+    device.setOutputDevice("quorvel_stuck");
+    WaveFormat format;
+    format.nSamplesPerSec = 22050;
+    format.nAvgBytesPerSec = 44100;
+    WaveHandle handle = 0;
+    ASSERT_EQ(device.open(handle, format), WaveResult::NoError);
+    auto samples = std::make_unique<std::vector<std::int16_t>>(2 * 22050, 1000); // 2 s > a pipe
+    WaveHeader header;
+    header.lpData = samples->data();
+    header.dwBufferLength = static_cast<std::uint32_t>(2 * samples->size());
+    ASSERT_EQ(device.prepareHeader(handle, header), WaveResult::NoError);
+    ASSERT_EQ(device.write(handle, header), WaveResult::NoError);
+    std::this_thread::sleep_for(300ms); // the pipe's 64 KiB are full by now
+    EXPECT_EQ(device.deviceError(handle), WaveResult::NoError);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(device.reset(handle), WaveResult::NoError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms) << "the stop waited";
+    EXPECT_NE(header.dwFlags.load() & WHDR_DONE, 0u);
+    EXPECT_EQ(device.unprepareHeader(handle, header), WaveResult::NoError);
+    EXPECT_EQ(device.close(handle), WaveResult::NoError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "the close waited too long";
+    samples.reset();
+
+    // The writer comes back into its play with the buffer gone.
+    std::vector<char> sink(1 << 16);
+    for (int i = 0; i < 20; ++i) {
+        while (::read(held, sink.data(), sink.size()) > 0) {
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    ::close(held);
+}
 
 TEST_F(AlsaWaveOutTest, HeaderStepsRefuseWhatIsOutOfOrder)
 {

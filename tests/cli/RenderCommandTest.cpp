@@ -97,8 +97,27 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                   std::string(reinterpret_cast<const char*>(samples.data()), 2 * samples.size()));
     }
 
+    // A full standard output fails every command that writes to it, and says so.
+    device.outputList = {{"sink", "Sink", true}};
+    for (const QStringList& args :
+         {QStringList{"-l"}, QStringList{"--list-devices"}, QStringList{"--play", "1"}, {"1"}}) {
+        std::ofstream full("/dev/full");
+        std::ostringstream why;
+        EXPECT_EQ(runRenderCommand(QStringList{"quorvel-render"} + args, full, why, &play), 1);
+        EXPECT_THAT(why.str(), testing::EndsWith("quorvel-render: cannot write standard output\n"))
+            << args.join(' ').toStdString();
+    }
+
     // Usage errors exit with 2, failures with 1, each naming its cause.
     EXPECT_THAT(run({"-t", "abc", "1"}), StartsWith("2 quorvel-render: invalid value for --tone"));
+    // One number syntax for every measure, the window's: a comma too, but no exponent.
+    EXPECT_EQ(run({"-t", "1,5", "--lead-in", " 2.5", "--level", "-0,5", "1"}), "0 ");
+    EXPECT_THAT(run({"--call-gap", "1e3", "1"}),
+                StartsWith("2 quorvel-render: invalid value for --call-gap: '1e3' is not a number "
+                           "of milliseconds (a decimal number: digits, with an optional fraction"));
+    EXPECT_THAT(run({"--play", "--ptt", "serial:/dev/null:rts", "--ptt-tail", "60001", "1"}),
+                StartsWith("2 quorvel-render: invalid value for --ptt-tail: '60001' is more than "
+                           "60000"));
     EXPECT_THAT(run({"-s", "Nope", "1"}),
                 StartsWith("2 quorvel-render: unknown tone set 'Nope' (see --list); no tone-set "
                            "file was read: '" +
@@ -148,13 +167,14 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
     EXPECT_THAT(run({"--play", "--ptt-timeout", "0", "1"}),
                 StartsWith("2 quorvel-render: --ptt-timeout needs --ptt"));
 
-    // Outputs by name, the default marked; an unknown name lists those there are.
+    // Outputs by name, the default marked; a name that cannot be opened gives the reason and
+    // lists those there are.
     device.outputList = {{"sink.a", "Speakers", false}, {"radio", "USB Audio CM108", true}};
     ASSERT_EQ(run({"--list-devices"}), "0 ");
     EXPECT_EQ(out.str(), "sink.a\tSpeakers\nradio\tUSB Audio CM108\tdefault\n");
     EXPECT_EQ(run({"--play", "--device", "nope", "1"}),
-              "2 quorvel-render: unknown output device 'nope'; the outputs are:\n  sink.a\n  "
-              "radio\nTry 'quorvel-render --help'.\n");
+              "2 quorvel-render: cannot open output device 'nope': there is no such output; the "
+              "outputs are:\n  sink.a\n  radio\nTry 'quorvel-render --help'.\n");
     ASSERT_EQ(run({"--play", "--device", "radio", "1"}), "0 ");
     EXPECT_EQ(device.openedOn, "radio");
 

@@ -1,12 +1,16 @@
 #include "SettingsFile.h"
 
 #include "FakeWindow.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <sched.h>
 #include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +20,26 @@ const std::string kDefault = "0,0,2,\"0123456789ABCDEF\",\"70\",\"0\",\"300\",0\
 // Loads the record into a window with two file sets, checks that the load left the file as
 // it was or, after a recovery, the default record, without a message, and saves the window.
 // Gives the steps that ran the recovery and the saved record.
+// Saves the window over a file holding `good`, in a child process that `confine` has first
+// given a full disk of some kind. Gives 0 when the save failed with `reason` and left `good`
+// whole, 77 when the confinement cannot be made here.
+static int fullDiskSave(const FakeWindow& window, const std::filesystem::path& file,
+                        const std::string& good, const std::function<bool()>& confine,
+                        const std::string& reason)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!confine())
+            _exit(77);
+        std::ofstream(file, std::ios::binary) << good;
+        const auto saved = SaveSettings(window, file);
+        const bool whole = readFileBytes(file).bytes == good;
+        _exit(!saved.ok() && saved.message.find(reason) != std::string::npos && whole ? 0 : 1);
+    }
+    int status = -1;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 static std::pair<std::vector<int>, std::string> loadThenSave(const std::string& record)
 {
     TempDir dir;
@@ -64,23 +88,36 @@ TEST(SettingsFile, LoadsInOrderSavesAndRecoversEveryFailingStep)
         EXPECT_TRUE(record.empty() || dir.read(file.filename()) == record);
     }
 
-    // A save that fails partway (a full disk; here a limit on the size of a file) leaves the
-    // last good record whole, with no leftover beside it.
+    // A save that fails on a full disk leaves the last good record whole, with no leftover
+    // beside it: where the write fails partway (here a limit on the size of a file), and where
+    // even the new file cannot be made (a tmpfs without a free inode), which must not fall back
+    // to writing in place.
     const std::string good = "5,6,3,\"a\",\"b\",\"c\",\"d\",1\r\n";
-    const auto full = dir.write("full.ini", good);
-    window.texts[0] = std::string(1000, '1');
-    const pid_t child = fork();
-    if (child == 0) {
+    window.texts[0] = std::string(5000, '1'); // more than the page the full tmpfs holds
+    const auto limited = [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{100, 100};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(SaveSettings(window, full).ok() ? 1 : 0);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0); // the failure was reported
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    EXPECT_EQ(fullDiskSave(window, dir.file("full.ini"), good, limited, "File too large"), 0);
+    std::filesystem::create_directory(dir.file("tmpfs"));
+    const auto noInode = [at = dir.file("tmpfs")] {
+        return unshare(CLONE_NEWNS) == 0 &&
+               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               mount("tmpfs", at.c_str(), "tmpfs", 0, "size=4k,nr_inodes=2") == 0;
+    };
+    const int noInodeStatus = fullDiskSave(window, dir.file("tmpfs") / "Quorvel.ini", good, noInode,
+                                           "No space left on device");
+    EXPECT_TRUE(noInodeStatus == 0 || noInodeStatus == 77); // 77: no mount namespace here
     EXPECT_EQ(dir.read("full.ini"), good);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 5);
+
+    // A symbolic link stays a link, and the file it names gets the record.
+    std::filesystem::create_symlink("full.ini", dir.file("link.ini"));
+    window.texts[0] = "1";
+    EXPECT_TRUE(SaveSettings(window, dir.file("link.ini")).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.ini")));
+    EXPECT_NE(dir.read("full.ini").find(",\"1\","), std::string::npos);
 
     // A record, the steps that fail while loading it, and the record saved after (if other).
     const std::tuple<std::string, std::vector<int>, std::string> cases[] = {

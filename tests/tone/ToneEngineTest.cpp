@@ -223,7 +223,9 @@ TEST(CallFraming, FirstToneLevelAndLengthLimit)
     m.SampleBuffer.reallocate(1);
     m.Framing.leadInMs += 1 / 22.05;
     EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
-    EXPECT_EQ(m.SampleBuffer.size(), 1); // nothing was allocated
+    EXPECT_EQ(m.SampleBuffer.size(), 1);              // nothing was allocated
+    m.Framing = {.tailMs = 1, .callGapMs = 97391000}; // the gap alone fits 32 bits, with a call not
+    EXPECT_THROW(prepareBuffer(m, "12 3"), OverflowError);
     m.Framing = {.levelDb = 0.5};
     EXPECT_THROW(prepareBuffer(m, "12 3"), InvalidArgumentError);
 }
