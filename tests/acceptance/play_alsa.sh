@@ -104,7 +104,7 @@ mkfifo "$dir/stuck.fifo"
 exec 7<>"$dir/stuck.fifo" # holds the pipe open and never reads it
 conf=$(alsa_config stuck "type file slave.pcm \"null\" file \"$dir/stuck.fifo\" format \"raw\"")
 : >"$dir/hidraw"
-env -u PULSE_SERVER XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
+env -u PULSE_SERVER --default-signal=INT XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
     ALSA_CONFIG_PATH="$conf" "$render" --play -t 10000 --ptt "cm108:$dir/hidraw" -- 1 \
     2>"$dir/stuck.out" &
 TEST_PIDS+=($!)
