@@ -6,22 +6,24 @@ JOBS ?= $(shell nproc)
 .PHONY: run test bench package deps build-release build-dev format-check clean
 
 # The window starts in ~/.local/share/quorvel (or $XDG_DATA_HOME/quorvel), where it finds the
-# shipped TONESETS.INI and keeps Quorvel.ini.
+# shipped TONESETS.INI and keeps Quorvel.ini. ARGS are its options: make run ARGS="--ptt cm108:auto"
 run: build-release
-	scripts/run-quorvel.sh build/release/src/ui/quorvel
+	scripts/run-quorvel.sh build/release/src/ui/quorvel $(ARGS)
 
 test: build-dev
 	ctest --preset dev -j $(JOBS)
 
 # Speed against the reference renderer, a typical send, the CLI's peak memory, loading a
-# 10 MB tone-set file, the CPU share of the wait for a 5 s play (on a private null sink), and
-# the resident memory of one session over 100 sound-server losses.
+# 10 MB tone-set file, the CPU share of the wait for a 5 s play (on a private null sink),
+# the resident memory of one session over 100 sound-server losses, and the key-to-first-sample
+# time of a keyed play.
 bench: build-release
 	build/release/bench/render_bench
 	build/release/bench/memory_bench
 	build/release/bench/toneset_load_bench
 	bench/run-wait-bench.sh build/release/bench/playback_wait_bench
 	bench/run-reconnect-bench.sh build/release/bench/reconnect_bench
+	bench/key-to-sound-bench.sh build/release/src/cli/quorvel-render
 
 # The Debian package of the release build: build/release/quorvel_VERSION-1_ARCH.deb.
 package: build-release

@@ -56,6 +56,16 @@ PlaybackCycle::~PlaybackCycle()
     m_device.setWakeUp({});
 }
 
+void PlaybackCycle::setBeforeWrite(std::function<bool()> step)
+{
+    m_beforeWrite = std::move(step);
+}
+
+void PlaybackCycle::setDuringWait(std::function<std::uint32_t()> pass)
+{
+    m_duringWait = std::move(pass);
+}
+
 void PlaybackCycle::setToneSetIndexSource(std::function<int()> source)
 {
     m_toneSetIndex = source ? std::move(source) : [] { return 0; };
@@ -87,7 +97,7 @@ void PlaybackCycle::SuonaSequenza(std::string sequence)
         if (!openAndPrepare(n))
             return;
         renderSamples(m_module, std::move(sequence), m_toneSetIndex());
-        if (!writeAndWait())
+        if (!readyToWrite() || !writeAndWait())
             return;
         finish();
     } catch (const ToneError& e) {
@@ -108,7 +118,15 @@ void PlaybackCycle::StopSound()
         }
         m_WaveHandle = 0;
     }
+    releaseBuffer();
     m_module.Playing = false;
+}
+
+void PlaybackCycle::releaseBuffer()
+{
+    // A long play's samples run to hundreds of MB; they are not kept until the next Send.
+    m_WaveHeader.lpData = nullptr;
+    m_module.SampleBuffer = PcmBuffer{};
 }
 
 bool PlaybackCycle::openAndPrepare(std::int32_t n)
@@ -137,10 +155,33 @@ bool PlaybackCycle::openAndPrepare(std::int32_t n)
 
 void PlaybackCycle::requestStop()
 {
-    if (!m_waiting)
+    if (!m_waiting && !m_beforeWriteRuns)
         return;
     m_stopRequested = true;
     m_events.wakeUp();
+}
+
+bool PlaybackCycle::readyToWrite()
+{
+    m_stopRequested = false;
+    if (!m_beforeWrite)
+        return true;
+    m_beforeWriteRuns = true;
+    bool ready = false;
+    try {
+        ready = m_beforeWrite();
+    } catch (...) {
+        m_beforeWriteRuns = false;
+        StopSound();
+        throw;
+    }
+    m_beforeWriteRuns = false;
+    if (ready && !m_stopRequested)
+        return true;
+    m_module.ElapsedMs = 0;
+    StopSound();
+    m_lastResult = Result::Stopped;
+    return false;
 }
 
 bool PlaybackCycle::writeAndWait()
@@ -148,12 +189,14 @@ bool PlaybackCycle::writeAndWait()
     std::int32_t failure = m_device.write(m_WaveHandle, m_WaveHeader);
     const std::uint32_t start = m_ticks.GetTickCount();
     const std::uint32_t limit = waitLimitMs(m_WaveHeader.dwBufferLength, m_format.nSamplesPerSec);
-    m_stopRequested = false;
     m_waiting = failure == WaveResult::NoError;
     // Each pass dispatches the pending events, then reads the done flag afresh; between
     // passes the thread sleeps until an event, the device's wake-up or the next check.
     while (failure == WaveResult::NoError) {
         m_events.processPendingEvents();
+        std::uint32_t sleepMs = kLongestSleepMs;
+        if (m_duringWait)
+            sleepMs = std::min(sleepMs, m_duringWait());
         if (m_stopRequested) {
             m_waiting = false;
             m_module.ElapsedMs = static_cast<std::int32_t>(m_ticks.GetTickCount() - start);
@@ -173,8 +216,7 @@ bool PlaybackCycle::writeAndWait()
         if (failure == WaveResult::NoError && waited >= limit)
             failure = WaveResult::TimedOut;
         if (failure == WaveResult::NoError)
-            m_events.waitForEvents(
-                std::chrono::milliseconds(std::min(limit - waited, kLongestSleepMs)));
+            m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, sleepMs)));
     }
     m_waiting = false;
     report("3. waveOutWrite failed - ", failure);
@@ -198,6 +240,7 @@ void PlaybackCycle::finish()
         return;
     }
     m_WaveHandle = 0;
+    releaseBuffer();
     m_module.Playing = false;
     m_lastResult = Result::Played;
 }

@@ -36,12 +36,22 @@ public:
     void SuonaSequenza(std::string sequence);
     // Ends a cycle after a failure: resets and closes the device, clears Playing.
     void StopSound();
+    // A step between the render and the write, e.g. keying a transmitter and waiting its
+    // lead: everything that can fail before a sound is out of the way by then. It returns
+    // false, or requestStop() is called while it runs, to end the cycle with nothing played:
+    // the device is released, no report is shown, and the result is Stopped.
+    void setBeforeWrite(std::function<bool()> step);
+    // Runs on each pass of the wait for the end, after the events; it may call requestStop()
+    // (a time-out, a lost line). Returns the longest the wait may sleep before the next pass.
+    void setDuringWait(std::function<std::uint32_t()> pass);
     // Asks the play in progress to stop, as a user's Escape or a termination signal does:
     // the wait ends, ElapsedMs becomes the time from the write to the stop, StopSound
     // releases the device and no report is shown. Call it on the cycle's own thread, from a
-    // handler that the wait runs. Does nothing when no play is waiting for its end.
+    // handler that the wait runs. Does nothing when no play is in the step before the write
+    // or waiting for its end.
     void requestStop();
     bool waiting() const { return m_waiting; }
+    bool stopRequested() const { return m_stopRequested; }
 
     WaveHandle waveHandle() const { return m_WaveHandle; }
     const WaveHeader& waveHeader() const { return m_WaveHeader; }
@@ -49,8 +59,10 @@ public:
 
 private:
     bool openAndPrepare(std::int32_t n);
+    bool readyToWrite();
     bool writeAndWait();
     void finish();
+    void releaseBuffer();
     void report(const std::string& literal, std::int32_t code);
     void renderFailed(const std::string& text, bool deviceOpened);
 
@@ -60,11 +72,14 @@ private:
     Messages& m_messages;
     EventPump& m_events;
     std::function<int()> m_toneSetIndex;
+    std::function<bool()> m_beforeWrite;
+    std::function<std::uint32_t()> m_duringWait;
 
     WaveHandle m_WaveHandle = 0;
     WaveHeader m_WaveHeader;
     WaveFormat m_format; // the cycle's own copy; the device copies what it needs at open
     Result m_lastResult = Result::None;
-    bool m_waiting = false;       // between the write and the end of the wait
-    bool m_stopRequested = false; // by requestStop() during this wait
+    bool m_waiting = false; // between the write and the end of the wait
+    bool m_beforeWriteRuns = false;
+    bool m_stopRequested = false; // by requestStop() during this step or wait
 };

@@ -1,8 +1,10 @@
 #include "OutputFile.h"
 
-#include <csignal>
+#include "SignalActions.h"
+
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <unistd.h>
 #include <utility>
 
@@ -13,17 +15,13 @@ namespace
 // the size limit takes some 20 s and 2 GB, time enough for a Ctrl-C. While a temporary file
 // exists, these signals remove it and then take their previous course. Only what is
 // async-signal-safe runs in the handler, over a path copied beforehand.
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 char g_pendingPath[4096];
-struct sigaction g_previous[std::size(kEndingSignals)];
-bool g_armed[std::size(kEndingSignals)];
+std::optional<SignalActions> g_armed;
 
 extern "C" void removePendingFile(int signal)
 {
     ::unlink(g_pendingPath);
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
-        if (kEndingSignals[i] == signal)
-            ::sigaction(signal, &g_previous[i], nullptr);
+    g_armed->restore(signal);
     ::raise(signal);
 }
 
@@ -32,23 +30,12 @@ void armSignals(const std::string& path)
     if (path.size() >= sizeof g_pendingPath)
         return;
     std::memcpy(g_pendingPath, path.c_str(), path.size() + 1);
-    struct sigaction action {
-    };
-    action.sa_handler = removePendingFile;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
-        // A signal that the caller ignores stays ignored.
-        g_armed[i] = ::sigaction(kEndingSignals[i], nullptr, &g_previous[i]) == 0 &&
-                     g_previous[i].sa_handler != SIG_IGN &&
-                     ::sigaction(kEndingSignals[i], &action, nullptr) == 0;
-    }
+    g_armed.emplace(SignalActions::ending(), removePendingFile);
 }
 
 void disarmSignals()
 {
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
-        if (std::exchange(g_armed[i], false))
-            ::sigaction(kEndingSignals[i], &g_previous[i], nullptr);
+    g_armed.reset();
 }
 
 } // namespace

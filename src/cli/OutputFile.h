@@ -13,7 +13,7 @@
 // A target that exists and is no regular file (a device, a FIFO) is written in place, as
 // there is nothing to rename over it.
 //
-// SIGINT, SIGTERM and SIGHUP remove the temporary file while one exists. One OutputFile at a
+// A signal that ends the process removes the temporary file while one exists. One OutputFile at a
 // time: the command line writes one output.
 class OutputFile
 {

@@ -1,6 +1,6 @@
 #include "PosixSignalWatch.h"
 
-#include "TerminationSignals.h"
+#include "CaughtSignals.h"
 
 #include <csignal>
 
@@ -9,13 +9,21 @@ PosixSignalWatch::~PosixSignalWatch() = default;
 
 void PosixSignalWatch::watch(std::function<void(int)> onSignal)
 {
-    m_signals.reset(); // one instance per process
-    // SIGHUP too: a lost terminal must not leave a transmitter keyed.
-    m_signals = std::make_unique<TerminationSignals>(
-        std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP}, std::move(onSignal));
+    m_signals.reset();
+    // Every signal that would end the process or suspend it from the terminal: a transmitter
+    // must be released before either happens.
+    std::vector<int> signalNumbers = SignalActions::ending();
+    signalNumbers.insert(signalNumbers.end(), SignalActions::suspending().begin(),
+                         SignalActions::suspending().end());
+    m_signals = std::make_unique<CaughtSignals>(signalNumbers, std::move(onSignal));
 }
 
 void PosixSignalWatch::unwatch()
 {
     m_signals.reset();
+}
+
+void PosixSignalWatch::suspend(int signal)
+{
+    ::raise(signal); // its action is back: the default one, or the caller's
 }

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-class TerminationSignals;
+class CaughtSignals;
 
-// SignalWatch on the process's signals, brought into the Qt event loop. Outside a play the
-// signals keep their default action, so that a long render or write can still be interrupted.
+// SignalWatch on the process's signals, brought into the Qt event loop. Outside a keyed play
+// the signals keep their action, so that a long render or write can still be interrupted.
 class PosixSignalWatch : public SignalWatch
 {
 public:
@@ -16,7 +16,8 @@ public:
 
     void watch(std::function<void(int)> onSignal) override;
     void unwatch() override;
+    void suspend(int signal) override;
 
 private:
-    std::unique_ptr<TerminationSignals> m_signals;
+    std::unique_ptr<CaughtSignals> m_signals;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PttAddress.h"
+#include "KeyedCall.h"
 
 #include <QStringList>
 #include <functional>
@@ -20,7 +20,7 @@ struct PlayServices {
     Messages& messages;
     EventPump& events;
     SignalWatch* stopSignals = nullptr; // none: a signal ends the process as it would anyway
-    std::function<std::unique_ptr<PttLine>(const PttAddress&)> pttLines = makePttLine;
+    LineServices lines = processLineServices();
 };
 
 // The whole of quorvel-render: parses the arguments, then renders and writes the samples

@@ -1,5 +1,6 @@
 #include "LazyWaveOut.h"
 #include "PosixSignalWatch.h"
+#include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
@@ -31,6 +32,9 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
+    if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
+        return *status;
     keepSoundServersFromStarting(); // before any thread
     // A closed pipe on standard output is reported as a write error, not a signal.
     std::signal(SIGPIPE, SIG_IGN);

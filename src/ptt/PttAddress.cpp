@@ -8,9 +8,10 @@
 namespace
 {
 
-const char* const kForms = "serial:DEVICE:rts, serial:DEVICE:dtr (either with :invert), "
-                           "cm108:DEVICE[:GPIO] with GPIO 1 to 8, rigctld[:HOST[:PORT]] or "
-                           "rig:MODEL:DEVICE[:BAUD]";
+const char* const kForms =
+    "serial:DEVICE:rts, serial:DEVICE:dtr (either with :invert), "
+    "cm108:DEVICE[:GPIO][:invert] with GPIO 1 to 8 and DEVICE a hidraw node or auto, "
+    "rigctld[:HOST[:PORT]] or rig:MODEL:DEVICE[:BAUD]";
 
 std::vector<std::string> split(std::string_view text)
 {
@@ -62,9 +63,7 @@ bool readRigctld(std::string_view rest, PttAddress& address)
     return !address.path.empty() && address.port != 0;
 }
 
-} // namespace
-
-std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
+std::variant<PttAddress, std::string> parseParts(std::string_view text)
 {
     const std::string bad = "invalid PTT line '" + std::string(text) + "': expected " + kForms;
     std::vector<std::string> parts = split(text);
@@ -100,14 +99,23 @@ std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
         address.pin = parts[end - 1] == "rts" ? SerialPtt::Pin::Rts : SerialPtt::Pin::Dtr;
         --end;
     } else if (parts[0] == "cm108") {
+        // The device is one part: hidraw nodes have no colons, so every later part is an
+        // option, and one that is none is refused rather than taken as part of a file name.
         address.kind = PttAddress::Kind::Cm108;
-        const std::string& last = parts[end - 1];
-        if (end > 2 && !last.empty() && last.find_first_not_of("0123456789") == std::string::npos) {
-            if (last.size() > 1 || last[0] < '1' || last[0] > '8')
-                return bad;
-            address.gpio = last[0] - '0';
-            --end;
+        if (end < 2)
+            return bad;
+        for (std::size_t i = 2; i < end; ++i) {
+            const std::string& part = parts[i];
+            if (part == "invert" && !address.invert) {
+                address.invert = true;
+            } else if (i == 2 && part.size() == 1 && part[0] >= '1' && part[0] <= '8') {
+                address.gpio = part[0] - '0';
+            } else {
+                return "invalid PTT line '" + std::string(text) + "': '" + part +
+                       "' is no GPIO (1 to 8) nor 'invert'; expected cm108:DEVICE[:GPIO][:invert]";
+            }
         }
+        end = 2;
     } else {
         return bad;
     }
@@ -117,10 +125,21 @@ std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
     return address;
 }
 
+} // namespace
+
+std::variant<PttAddress, std::string> parsePttAddress(std::string_view text)
+{
+    auto parsed = parseParts(text);
+    // Every kind keeps its text: the watchdog makes its own line from it.
+    if (auto* address = std::get_if<PttAddress>(&parsed))
+        address->text = text;
+    return parsed;
+}
+
 std::unique_ptr<PttLine> makePttLine(const PttAddress& address)
 {
     if (address.kind == PttAddress::Kind::Cm108)
-        return std::make_unique<Cm108Ptt>(address.path, address.gpio);
+        return std::make_unique<Cm108Ptt>(address.path, address.gpio, address.invert);
     if (address.kind == PttAddress::Kind::Rigctld)
         return HamlibPtt::rigctld(address.path, address.port, address.verbose);
     if (address.kind == PttAddress::Kind::Rig)

@@ -8,8 +8,9 @@
 #include <variant>
 
 // Which line keys the transmitter, as written on the command line:
-//   serial:DEVICE:rts|dtr[:invert],   cm108:DEVICE[:GPIO],   rigctld[:HOST[:PORT]]
+//   serial:DEVICE:rts|dtr[:invert],   cm108:DEVICE[:GPIO][:invert],   rigctld[:HOST[:PORT]]
 //   or   rig:MODEL:DEVICE[:BAUD]
+// A CM108 DEVICE of "auto" stands for the one C-Media interface there is (see Cm108Finder).
 struct PttAddress {
     enum class Kind { Serial, Cm108, Rigctld, Rig };
     Kind kind = Kind::Serial;
@@ -21,6 +22,7 @@ struct PttAddress {
     int model = 0;        // hamlib's radio model
     int baud = 0;         // 0: the model's own rate
     bool verbose = false; // hamlib's own messages pass through to standard error
+    std::string text;     // as written, for a process that makes its own line from it
 };
 
 // The address, or a reason why the text is none.

@@ -27,7 +27,7 @@ std::string SerialPtt::open()
 {
     if (const std::string why = attach(); !why.empty())
         return why;
-    return drive(false);
+    return drive(false, "cannot drive ");
 }
 
 std::string SerialPtt::attach()
@@ -38,25 +38,28 @@ std::string SerialPtt::attach()
     m_fd = ::open(m_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return "cannot open PTT port " + m_path + ": " + std::strerror(errno);
-    // With HUPCL the driver drops both lines when the port closes, which keys an inverted
-    // line just as the program ends. Without it the lines stay released after the close.
+    // With HUPCL the driver drops both lines when the port's last holder closes it, however
+    // the process ended: a fail-safe for a line that keys high, and set again in case an
+    // earlier program cleared it. An inverted line would key on that drop, so it goes without.
     termios settings{};
     if (::tcgetattr(m_fd, &settings) == 0) {
-        settings.c_cflag &= ~tcflag_t{HUPCL};
-        ::tcsetattr(m_fd, TCSANOW, &settings);
+        const tcflag_t wanted =
+            m_invert ? settings.c_cflag & ~tcflag_t{HUPCL} : settings.c_cflag | tcflag_t{HUPCL};
+        if (wanted != settings.c_cflag) {
+            settings.c_cflag = wanted;
+            ::tcsetattr(m_fd, TCSANOW, &settings);
+        }
     }
     return {};
 }
 
-std::string SerialPtt::drive(bool keyed)
+std::string SerialPtt::drive(bool keyed, const std::string& failed)
 {
     const int bit = m_pin == Pin::Rts ? TIOCM_RTS : TIOCM_DTR;
     const bool high = keyed != m_invert;
     if (m_fd >= 0 && ::ioctl(m_fd, high ? TIOCMBIS : TIOCMBIC, &bit) == 0)
         return {};
     const int error = m_fd >= 0 ? errno : EBADF;
-    return std::string("cannot ") + (keyed ? "key" : "release") +
-           " the transmitter: " + (m_pin == Pin::Rts ? "RTS" : "DTR") + " of " + m_path +
-           " cannot be set (" + std::strerror(error) +
+    return failed + name() + " (" + std::strerror(error) +
            (error == ENOTTY ? "; is it a serial port with modem lines?" : "") + ")";
 }

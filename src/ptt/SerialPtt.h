@@ -18,11 +18,11 @@ public:
     std::string lockPath() const override { return m_path; }
     std::string attach() override;
     std::string open() override;
-    std::string key() override { return drive(true); }
-    std::string unkey() override { return drive(false); }
+    std::string key() override { return drive(true, "cannot key the transmitter: "); }
+    std::string unkey() override { return drive(false, "cannot release the transmitter: "); }
 
 private:
-    std::string drive(bool keyed);
+    std::string drive(bool keyed, const std::string& failed);
 
     std::string m_path;
     Pin m_pin;

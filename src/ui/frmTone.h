@@ -15,6 +15,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class RadioSend;
 class RepeatCheckBox;
 struct modTone;
 
@@ -68,6 +69,10 @@ public:
     // first, and the window closes once the Send has unwound, as a close when idle does.
     void closeFromOutside();
 
+    // With a radio's options, Send keys a line around the play through this; never set, the
+    // window plays as it always has.
+    void setRadioSend(RadioSend* send) { m_radioSend = send; }
+
     // "Quorvel v3": the caption while nothing has been sent, and the title of its messages.
     static QString captionBase();
 
@@ -103,10 +108,13 @@ private:
     std::optional<std::array<double, 3>> durationBoxes();
     void showMessage(const std::string& text, const std::string& title);
     QLineEdit* box(int number) const;
+    // A keyed send is under way (its wait for the line, lead and tail included).
+    bool sending() const;
 
     modTone& m_module;
     PlaybackCycle& m_cycle;
     Messages& m_messages;
+    RadioSend* m_radioSend = nullptr;
 
     // The selector's presets (see cmbTone_Click).
     QString SavedPauseText;

@@ -2,6 +2,7 @@
 // the window from outside.
 #include "Messages.h"
 #include "PlaybackCycle.h"
+#include "RadioSend.h"
 #include "frmTone.h"
 #include "modTone.h"
 
@@ -18,8 +19,16 @@ const std::string kQuorvelTitle = "Quorvel";
 void frmTone::stopPlay()
 {
     // The cycle ends its wait, releases the device and clears Playing; the Send that waited
-    // then shows the time played so far in the caption.
+    // then shows the time played so far in the caption. A keyed send also ends its wait for
+    // the line, its lead or its tail, and releases the line.
+    if (m_radioSend)
+        m_radioSend->stop();
     m_cycle.requestStop();
+}
+
+bool frmTone::sending() const
+{
+    return m_radioSend && m_radioSend->busy();
 }
 
 void frmTone::closeFromOutside()
@@ -29,9 +38,9 @@ void frmTone::closeFromOutside()
     // its handler, and so the close, waiting for a person who may be gone.
     if (QWidget* box = QApplication::activeModalWidget())
         box->close();
-    if (m_module.Playing) {
+    if (m_module.Playing || sending()) {
         // The Send that runs the play closes the window once its cycle has returned.
-        m_cycle.requestStop();
+        stopPlay();
         return;
     }
     closeIfRequested();
@@ -39,7 +48,7 @@ void frmTone::closeFromOutside()
 
 void frmTone::closeIfRequested()
 {
-    if (m_closeRequested && !m_module.Playing) {
+    if (m_closeRequested && !m_module.Playing && !sending()) {
         m_closeRequested = false;
         close();
     }
@@ -47,7 +56,7 @@ void frmTone::closeIfRequested()
 
 bool frmTone::Form_QueryUnload()
 {
-    if (!m_module.Playing)
+    if (!m_module.Playing && !sending())
         return false;
     m_messages.show("Please wait end of sound before closing application.", kQuorvelTitle,
                     Messages::Icon::Information);

@@ -3,6 +3,7 @@
 #include "DurationText.h"
 #include "Messages.h"
 #include "PlaybackCycle.h"
+#include "RadioSend.h"
 #include "RepeatCheckBox.h"
 #include "SequenceText.h"
 #include "Timings.h"
@@ -136,7 +137,10 @@ void frmTone::cmdTone_Click()
         showMessage("Select a tone set first.", kQuorvelTitle);
         return;
     }
-    m_cycle.SuonaSequenza(sequence);
+    if (m_radioSend)
+        m_radioSend->send(sequence);
+    else
+        m_cycle.SuonaSequenza(sequence);
     setWindowTitle(captionBase() + QStringLiteral(" - ") + QString::number(m_module.ElapsedMs) +
                    QStringLiteral("mS"));
     closeIfRequested();
@@ -233,7 +237,7 @@ bool frmTone::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        m_cycle.waiting()) {
+        (m_cycle.waiting() || sending())) {
         stopPlay();
         return true;
     }

@@ -1,23 +1,45 @@
 #include "Main.h"
 
 #include "AppIcon.h"
+#include "CaughtSignals.h"
+#include "HeldMessages.h"
+#include "OutputChoice.h"
 #include "PlaybackCycle.h"
+#include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
-#include "TerminationSignals.h"
+#include "RadioSend.h"
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
+#include "WindowOptions.h"
 #include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
 #include <csignal>
+#include <iostream>
+#include <optional>
 
 namespace
 {
 
 int run(int argc, char* argv[])
 {
+    // The options first: --help, --version and a bad option need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    auto parsed = parseWindowOptions(arguments);
+    if (const auto* usage = std::get_if<WindowUsageError>(&parsed)) {
+        std::cerr << "quorvel: " << usage->message << "\n\n" << usage->usage;
+        return 2;
+    }
+    const WindowOptions& options = std::get<WindowOptions>(parsed);
+    if (options.help || options.version) {
+        std::cout << (options.help ? options.helpText : "quorvel " QUORVEL_VERSION "\n");
+        return std::cout.flush() ? 0 : 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
@@ -28,20 +50,35 @@ int run(int argc, char* argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     modTone module;
+    module.Framing = options.radio.framing;
     const std::unique_ptr<WaveOut> device = makeWaveOut();
+    if (options.radio.device) {
+        if (const std::string why = chooseOutput(*device, *options.radio.device); !why.empty()) {
+            std::cerr << "quorvel: " << why << "\n\n" << options.helpText;
+            return 2;
+        }
+    }
     SteadyTickCounter ticks;
-    QtMessageBoxes messages;
+    QtMessageBoxes boxes;
+    // Boxes wait while a line is keyed, so that none keeps a transmitter on the air.
+    HeldMessages messages(boxes);
     QtEventPump events;
     PlaybackCycle cycle(module, *device, ticks, messages, events);
+    std::optional<RadioSend> radioSend;
+    if (options.radio.ptt)
+        radioSend.emplace(module, cycle, events, ticks, messages, options.radio,
+                          processLineServices());
 
     const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
     if (!window)
         return 1;
-    messages.setOwner(window.get());
+    boxes.setOwner(window.get());
+    if (radioSend)
+        window->setRadioSend(&*radioSend);
     // A logout, a shutdown or a kill ends the window as its close does, so what was typed
-    // is saved; a play is stopped first.
-    const TerminationSignals termination({SIGTERM, SIGHUP},
-                                         [&window](int) { window->closeFromOutside(); });
+    // is saved; a play is stopped first, and a keyed line released.
+    const CaughtSignals termination({SIGTERM, SIGHUP},
+                                    [&window](int) { window->closeFromOutside(); });
     return QApplication::exec();
 }
 
@@ -49,6 +86,9 @@ int run(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
+    if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
+        return *status;
     keepSoundServersFromStarting(); // before any thread
     return run(argc, argv);
 }

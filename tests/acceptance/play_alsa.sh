@@ -71,8 +71,10 @@ echo "4. SIGINT 2 s into a 4 s tone"
 record_monitor_start "$sink"
 # The first stream after the recorder attaches starts late: warm up with a short one.
 alsa_play "$conf" "$render" --play -s DTMF1 -t 100 -- 1 >/dev/null
-# Not through alsa_play: the signal must reach quorvel-render, not a shell around it.
-env -u PULSE_SERVER XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
+# Not through alsa_play: the signal must reach quorvel-render, not a shell around it. SIGINT
+# back to its default: a background command of this shell starts with it ignored, and an
+# ignored signal stays ignored.
+env -u PULSE_SERVER --default-signal=INT XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
     ALSA_CONFIG_PATH="$conf" "$render" --play -s DTMF1 -t 4000 -- 1 2>"$dir/stopped.out" &
 TEST_PIDS+=($!)
 sleep 2
@@ -102,7 +104,7 @@ mkfifo "$dir/stuck.fifo"
 exec 7<>"$dir/stuck.fifo" # holds the pipe open and never reads it
 conf=$(alsa_config stuck "type file slave.pcm \"null\" file \"$dir/stuck.fifo\" format \"raw\"")
 : >"$dir/hidraw"
-env -u PULSE_SERVER XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
+env -u PULSE_SERVER --default-signal=INT XDG_RUNTIME_DIR="$dir/hidden" PULSE_RUNTIME_PATH="$dir/hidden" \
     ALSA_CONFIG_PATH="$conf" "$render" --play -t 10000 --ptt "cm108:$dir/hidraw" -- 1 \
     2>"$dir/stuck.out" &
 TEST_PIDS+=($!)

@@ -6,14 +6,20 @@
 #           (the first stream after the recorder attaches ends late: a short play warms up);
 #   stop    SIGINT 1 s into a 10 s tone keyed on a CM108 PTT line (a plain file stands in for
 #           /dev/hidrawN) exits with 130, leaves less than 1.5 s of tone and releases the line;
-#           SIGTERM without PTT exits with 143; SIGINT while the drain after the last byte
+#           SIGTERM without PTT exits with 143; SIGHUP under nohup lets the play end;
+#           SIGINT while the drain after the last byte
 #           is pending (a 150 ms tone: the server takes all of it at once) exits with 130
 #           (run under the asan preset, this is the check that no late callback runs);
+#   keying  a FIFO read by a logger stands in for /dev/hidrawN, so that each report has its
+#           time and two writers their order: kill -9 during a call leaves the line released
+#           by the watchdog within 300 ms and no watchdog behind; SIGUSR1 exits with 138,
+#           released; a run that waits longer than --ptt-wait names the holder; two runs
+#           started together send two whole calls one after the other;
 #   stuck   a socket that takes the connection and stays silent, one whose queue of
 #           connections is full (connect fails with EAGAIN), then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
 #           report and exit status 1 within 15 s; the full queue and the stopped server with
-#           code 258, never the no-card message;
+#           code 258, never the no-card message; keyed, the time-out timer ends it first;
 #   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port),
 #           whose PTT state another client (rigctl) reads: keyed during the call with the
 #           recorded sound inside the keyed time, released after it and after SIGINT;
@@ -69,7 +75,9 @@ stop_play() {
     shift 2
     record_monitor_start "$sink"
     "$render" --play -s DTMF1 -t 100 -- 1 >/dev/null # warms up the recorded sink
-    "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    # A shell without job control starts background commands with SIGINT ignored, and an
+    # ignored signal stays ignored: this one is put back to its default first.
+    env --default-signal=INT "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
     pid=$!
     for _ in $(seq 200); do
         [[ -z "$(pactl list short sink-inputs)" ]] || break
@@ -98,7 +106,7 @@ stop() {
         { echo "the PTT line was not keyed and released as expected" >&2; return 1; }
     stop_play TERM 143
     local status=0 pid
-    "$render" --play -s DTMF1 -t 150 -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    env --default-signal=INT "$render" --play -s DTMF1 -t 150 -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
     pid=$!
     for _ in $(seq 200); do
         [[ -z "$(pactl list short sink-inputs)" ]] || break
@@ -109,6 +117,89 @@ stop() {
     echo "SIGINT while draining: exit $status, '$(cat "$PRIVATE_PULSE_DIR/stderr")'"
     # 0: the play ended before the signal came, which a loaded machine may do.
     ((status == 130 || status == 0)) || { echo "expected exit status 130" >&2; return 1; }
+    # Under nohup SIGHUP stays ignored: the play goes on to its end.
+    local said
+    status=0
+    nohup "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$hidraw" -- 5 >"$PRIVATE_PULSE_DIR/out" 2>&1 &
+    pid=$!
+    sleep 0.8
+    kill -HUP "$pid"
+    wait "$pid" || status=$?
+    said=$(cat "$PRIVATE_PULSE_DIR/out")
+    echo "SIGHUP under nohup: exit $status, '$said'"
+    ((status == 0)) && [[ "$said" == "played in "* ]] ||
+        { echo "a SIGHUP that nohup ignores stopped the play" >&2; return 1; }
+}
+
+keying() {
+    local fifo=$PRIVATE_PULSE_DIR/hidraw-fifo log=$PRIVATE_PULSE_DIR/reports.log pid killed
+    local released="00 00 00 04 00" keyed="00 00 04 04 00" status=0 first
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+
+    # kill -9 one second into a keyed 10 s call.
+    "$render" --play -s DTMF1 -t 10000 --ptt "cm108:$fifo" -- 5 &
+    pid=$!
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || break
+        sleep 0.05
+    done
+    sleep 1
+    killed=$(now_ms)
+    kill -9 "$pid"
+    wait "$pid" || true
+    wait_lines "$log" 3 || true
+    first=$(head -1 "$log" | cut -d' ' -f1)
+    echo "kill -9 at +$((killed - first)) ms; the stand-in's reports:"
+    awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }' "$log"
+    [[ "$(sed -n 3p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after kill -9" >&2; return 1; }
+    (($(sed -n 3p "$log" | cut -d' ' -f1) - killed <= 300)) ||
+        { echo "released later than 300 ms after kill -9" >&2; return 1; }
+    sleep 0.3
+    if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
+        echo "a watchdog process is left" >&2
+        return 1
+    fi
+
+    # SIGUSR1: the line is released and the status says which signal.
+    stop_play USR1 138 --ptt "cm108:$fifo"
+    wait_lines "$log" 6 || true
+    [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after SIGUSR1" >&2; return 1; }
+
+    # A run that cannot have the line within --ptt-wait names the line and who holds it.
+    "$render" --play -s DTMF1 -t 3000 --ptt "cm108:$fifo" -- 5 >/dev/null &
+    pid=$!
+    sleep 0.5
+    local said
+    said=$("$render" --play -s DTMF1 --ptt "cm108:$fifo" --ptt-wait 0.3 -- 1 2>&1) || status=$?
+    wait "$pid"
+    echo "a second run with --ptt-wait 0.3: exit $status, '$said'"
+    ((status == 1)) && [[ "$said" == *"GPIO 3 of $fifo is in use by process $pid (quorvel-render)"* ]] ||
+        { echo "expected the line and its holder named" >&2; return 1; }
+    status=0
+    wait_lines "$log" 9 || true
+
+    # Two runs on one line started together: one whole call after the other.
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 --ptt "cm108:$fifo" -- 123 >/dev/null &
+    pid=$!
+    "$render" --play -s DTMF1 --ptt "cm108:$fifo" -- 456 >/dev/null || status=$?
+    wait "$pid" || status=$?
+    record_monitor_stop
+    ((status == 0)) || { echo "a run of the two failed with $status" >&2; return 1; }
+    wait_lines "$log" 15 || true
+    echo "two runs together, the stand-in's reports:"
+    tail -n +10 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(tail -n +10 "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
+        "$released|$keyed|$released|$released|$keyed|$released|" ]] ||
+        { echo "the two runs' reports are mixed" >&2; return 1; }
+    local decoded
+    decoded=$(multimon-ng -q -t raw -a DTMF "$PRIVATE_PULSE_RECORDING" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n')
+    echo "two runs together, DTMF decode: $decoded"
+    [[ "$decoded" == 123456 || "$decoded" == 456123 ]] ||
+        { echo "expected the two calls whole, one after the other" >&2; return 1; }
 }
 
 # expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s
@@ -161,6 +252,20 @@ open(sys.argv[1] + ".ready", "w").close(); time.sleep(3600)' "$full" &
     (sleep 1.5 && kill -STOP "$PRIVATE_PULSE_PID") &
     expect_numbered_report "server stopped during the play" 3
     kill -CONT "$PRIVATE_PULSE_PID"
+    # Keyed, the time-out timer ends the call first: at 2.5 s from the key, released.
+    local hidraw=$PRIVATE_PULSE_DIR/hidraw0 status=0 errors started ms
+    : >"$hidraw"
+    (sleep 0.8 && kill -STOP "$PRIVATE_PULSE_PID") &
+    started=$(date +%s%N)
+    errors=$(timeout 20 "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$hidraw" --ptt-timeout 2,5 \
+        -- 0 2>&1 >/dev/null) || status=$?
+    ms=$((($(date +%s%N) - started) / 1000000))
+    kill -CONT "$PRIVATE_PULSE_PID"
+    echo "keyed, server stopped during the play: exit status $status after $ms ms: $errors"
+    ((status == 1 && ms < 4000)) && [[ "$errors" == *"time-out of 2.5 s ran out"* ]] ||
+        { echo "the time-out did not end the call" >&2; return 1; }
+    [[ "$(od -An -v -tx1 "$hidraw" | tr -s ' \n' ' ')" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
+        { echo "the line was not released" >&2; return 1; }
 }
 
 source "$here/private-rigctld.sh"

@@ -188,3 +188,31 @@ expect_dtmf_decode() {
     fi
     echo "$what DTMF decode: $decoded"
 }
+
+# report_logger FIFO LOG: each 5-byte report written into FIFO goes to LOG as a line
+# "MS HEX…", MS the wall-clock time in ms. It holds the FIFO open for writing too, so that it
+# never reads an end between two writers.
+report_logger() {
+    mkfifo "$1"
+    python3 -c 'import os, sys, time
+fd = os.open(sys.argv[1], os.O_RDWR)
+log = open(sys.argv[2], "w", buffering=1)
+data = b""
+while True:
+    data += os.read(fd, 64)
+    while len(data) >= 5:
+        log.write("%d %s\n" % (time.time_ns() // 1000000, data[:5].hex(" ")))
+        data = data[5:]' "$1" "$2" &
+    TEST_PIDS+=($!)
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# wait_lines FILE N: up to 2 s for FILE to hold N lines.
+wait_lines() {
+    for _ in $(seq 100); do
+        (($(wc -l <"$1") >= $2)) && return 0
+        sleep 0.02
+    done
+    return 1
+}

@@ -54,12 +54,14 @@ private_x_stop() {
     PRIVATE_X_PID=""
 }
 
+# WINDOW_ARGS: the window's options, none by default.
+WINDOW_ARGS=()
 window_start() {
     local quorvel=$1 dir=$2 ini=${3:-}
     mkdir -p "$dir/run"
     cp "$PRIVATE_X_HERE/../../data/TONESETS.INI" "$dir/run/"
     [[ $# -lt 3 ]] || printf '%s\r\n' "$ini" >"$dir/run/Quorvel.ini"
-    (cd "$dir/run" && exec "$quorvel") >"$dir/quorvel.log" 2>&1 &
+    (cd "$dir/run" && exec "$quorvel" "${WINDOW_ARGS[@]}") >"$dir/quorvel.log" 2>&1 &
     WINDOW_APP=$!
 }
 

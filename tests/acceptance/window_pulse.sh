@@ -10,7 +10,12 @@
 #                          server back on the same socket: the next Send plays and decodes;
 #   soak SENDS FORMAT...   "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
 #                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS: the
-#                          process stays alive, every call decodes, the close writes Quorvel.ini.
+#                          process stays alive, every call decodes, the close writes Quorvel.ini;
+#   keyed                  with --ptt on a FIFO read by a logger (a CM108 stand-in): a Send
+#                          decodes, the caption shows the play time alone, and the reports are
+#                          release, key, release; SIGTERM during a call releases the line and
+#                          saves; kill -9 of the window during a call leaves the line released
+#                          by the watchdog within 300 ms, and no watchdog behind.
 # Usage: window_pulse.sh QUORVEL SCENARIO [ARGS...]
 set -euo pipefail
 quorvel=$(realpath "$1")
@@ -162,6 +167,77 @@ soak() {
         grep -q '"0123"' "$dir/run/Quorvel.ini" || { echo "the close wrote no Quorvel.ini" >&2; return 1; }
         private_pulse_stop
     done
+}
+
+keyed() {
+    local fifo=$TEST_DIR/hidraw-fifo log=$TEST_DIR/reports.log ms first killed status=0 said
+    local released="00 00 00 04 00" keyed="00 00 04 04 00"
+    # A bad option: the usage on standard error and status 2, before any window (no display).
+    said=$(env -u DISPLAY "$quorvel" --ptt cm108:x:abc 2>&1 >/dev/null) || status=$?
+    echo "quorvel --ptt cm108:x:abc: exit $status, '${said%%$'\n'*}'"
+    ((status == 2)) && [[ "$said" == *"Usage: quorvel [options]"* ]] ||
+        { echo "a bad option did not give the usage and status 2" >&2; return 1; }
+    private_pulse_start quorvel_window_sink
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    WINDOW_ARGS=(--ptt "cm108:$fifo")
+    # DTMF1, 70 ms tones and 60 ms pauses: "0123" sounds for 460 ms.
+    window_start "$quorvel" "$TEST_DIR/keyed" '0,0,0,"0123","70","60","300",0'
+    window_find
+    record_monitor_start quorvel_window_sink
+    xdotool key Return
+    ms=$(window_caption_ms)
+    record_monitor_stop
+    wait_lines "$log" 3 || true
+    first=$(head -1 "$log" | cut -d' ' -f1)
+    echo "keyed Send: caption '$(xdotool getwindowname "$WINDOW_ID")'; the stand-in's reports:"
+    awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }' "$log"
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123" "keyed window Send"
+    [[ "$(cut -d' ' -f2- "$log" | tr '\n' '|')" == "$released|$keyed|$released|" ]] ||
+        { echo "expected release, key, release" >&2; return 1; }
+    # The play alone: the keyed time less the 250 ms lead and the 50 ms tail.
+    local on
+    on=$(($(sed -n 3p "$log" | cut -d' ' -f1) - $(sed -n 2p "$log" | cut -d' ' -f1)))
+    echo "keyed for $on ms, of which the caption's $ms ms of play"
+    ((ms >= 400 && on - 300 - ms >= -30 && on - 300 - ms <= 30)) ||
+        { echo "the caption is not the play time alone" >&2; return 1; }
+
+    # 9999 ms tones (Tab to Text2, as in send), a Send, and SIGTERM a second into it: the
+    # line is released and the window closes as a close does, saving its fields.
+    xdotool key Tab Tab ctrl+a
+    xdotool type 9999
+    xdotool key shift+Tab space
+    sleep 1.3
+    status=0
+    kill -TERM "$WINDOW_APP"
+    window_end 10 || status=$?
+    wait_lines "$log" 6 || true
+    said=$(tr -d '\r' <"$TEST_DIR/keyed/run/Quorvel.ini")
+    echo "SIGTERM during a keyed Send: exit $status, Quorvel.ini: $said, last report: $(sed -n 6p "$log")"
+    ((status == 0)) && [[ "$said" == *'"9999","60","300",0' ]] &&
+        [[ "$(sed -n 6p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "SIGTERM did not release the line and close the window" >&2; return 1; }
+
+    # Again, and kill -9 a second into the Send.
+    window_start "$quorvel" "$TEST_DIR/keyed"
+    window_find
+    xdotool key Return
+    sleep 1.3
+    killed=$(now_ms)
+    kill -9 "$WINDOW_APP"
+    window_end 5 || true
+    wait_lines "$log" 9 || true
+    echo "kill -9 of the window at +$((killed - first)) ms; the stand-in's reports since:"
+    tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(sed -n 9p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after kill -9" >&2; return 1; }
+    (($(sed -n 9p "$log" | cut -d' ' -f1) - killed <= 300)) ||
+        { echo "released later than 300 ms after kill -9" >&2; return 1; }
+    sleep 0.3
+    if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
+        echo "a watchdog process is left" >&2
+        return 1
+    fi
 }
 
 "$scenario" "$@"

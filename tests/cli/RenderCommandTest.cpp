@@ -6,6 +6,7 @@
 #include "FakeWaveOut.h"
 #include "OutputFile.h"
 #include "RecordingPttLine.h"
+#include "RecordingWatchdog.h"
 #include "StderrMessages.h"
 
 #include <QDir>
@@ -156,6 +157,15 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                 StartsWith("2 quorvel-render: invalid value for --level"));
     EXPECT_THAT(run({"--ptt", "cm108:/dev/hidraw0", "1"}),
                 StartsWith("2 quorvel-render: --ptt needs --play"));
+    // Below -80 dB a keyed transmitter would send silence.
+    EXPECT_THAT(
+        run({"--level", "-80,5", "1"}),
+        StartsWith("2 quorvel-render: invalid value for --level: '-80,5' is less than -80"));
+    EXPECT_THAT(
+        run({"--play", "--ptt", "cm108:hid.bin:abc", "1"}),
+        StartsWith("2 quorvel-render: --ptt: invalid PTT line 'cm108:hid.bin:abc': 'abc' is"));
+    EXPECT_THAT(run({"--play", "--ptt-timeout", "0", "1"}),
+                StartsWith("2 quorvel-render: --ptt-timeout needs --ptt"));
 
     // Outputs by name, the default marked; a name that cannot be opened gives the reason and
     // lists those there are.
@@ -187,16 +197,19 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
     EXPECT_EQ(run({"--play", "1"}), "1 SuonaSequenza: error: 1. waveOutOpen failed -  4\n");
 }
 
-// Every way out of a keyed play, on one timeline of line and device steps at their time in ms.
+// Every way out of a keyed play, on one timeline of line and device steps at their time in ms:
+// the line is locked, opened released and watched, the device opened and prepared and the
+// sound rendered before the KEY; then the lead, the write, the end, the tail and the UNKEY.
 // "12 3" (DTMF1, 70 ms tones) sounds for 570 ms; each wait lets 10 ms pass.
 TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
 {
     const QStringList ptt = {"--ptt", "serial:/dev/ttyFAKE:rts"};
-    const std::string keyed = "line@0 KEY@0 open@250 prep@250 write@250 ";
+    const std::string ready = "line@0 watch@0 open@0 prep@0 ";
+    const std::string keyed = ready + "KEY@0 write@250 ";
     const struct {
         QStringList args;
         std::map<std::string, std::string> lineFailures;
-        std::string deviceFailure;
+        std::string deviceFailure; // "stall": the sound never ends
         int signal;
         std::uint32_t signalAt;
         int status;
@@ -204,27 +217,40 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         const char* err; // its start
     } table[] = {
         // clang-format off
-        {ptt, {}, "", 0, 0, 0, keyed + "unprep@820 close@820 UNKEY@870", ""},
+        {ptt, {}, "", 0, 0, 0, keyed + "unprep@820 close@820 UNKEY@870 released@870", ""},
         {ptt + QStringList{"--ptt-lead", "100", "--ptt-tail", "0"}, {}, "", 0, 0, 0,
-         "line@0 KEY@0 open@100 prep@100 write@100 unprep@670 close@670 UNKEY@670", ""},
+         ready + "KEY@0 write@100 unprep@670 close@670 UNKEY@670 released@670", ""},
         {ptt, {{"open", "cannot open PTT port"}}, "", 0, 0, 1, "line@0", "quorvel-render: cannot open PTT"},
-        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, "line@0 KEY@0 UNKEY@0", "quorvel-render: cannot key"},
+        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, ready + "KEY@0 reset@0 close@0 UNKEY@0 released@0",
+         "quorvel-render: cannot key"},
+        // The watchdog, told nothing, releases the line once more.
         {ptt, {{"unkey", "cannot release"}}, "", 0, 0, 1, keyed + "unprep@820 close@820 UNKEY@870",
          "quorvel-render: cannot release"},
-        {ptt, {}, "open", 0, 0, 1, "line@0 KEY@0 open@250 UNKEY@250", "SuonaSequenza: error: 1."},
-        {ptt, {}, "prepareHeader", 0, 0, 1, "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250",
-         "SuonaSequenza: error: 2."},
-        {ptt, {}, "write", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
-        {ptt, {}, "deviceError", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250", "SuonaSequenza: error: 3."},
-        {ptt, {}, "unprepareHeader", 0, 0, 1, keyed + "unprep@820 reset@820 close@820 UNKEY@820",
+        // Nothing keyed when the device or the render fails.
+        {ptt, {}, "open", 0, 0, 1, "line@0 watch@0 open@0 released@0", "SuonaSequenza: error: 1."},
+        {ptt, {}, "prepareHeader", 0, 0, 1, ready + "reset@0 close@0 released@0", "SuonaSequenza: error: 2."},
+        {ptt + QStringList{"-i", "-1"}, {}, "", 0, 0, 1, ready + "reset@0 close@0 released@0", "Quorvel: error: "},
+        {ptt, {}, "write", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250 released@250", "SuonaSequenza: error: 3."},
+        {ptt, {}, "deviceError", 0, 0, 1, keyed + "reset@250 close@250 UNKEY@250 released@250",
+         "SuonaSequenza: error: 3."},
+        {ptt, {}, "unprepareHeader", 0, 0, 1, keyed + "unprep@820 reset@820 close@820 UNKEY@820 released@820",
          "SuonaSequenza: error: 4."},
-        // No tone set: the render fails after the device was opened.
-        {ptt + QStringList{"-i", "-1"}, {}, "", 0, 0, 1,
-         "line@0 KEY@0 open@250 prep@250 reset@250 close@250 UNKEY@250", "Quorvel: error: "},
         {ptt + QStringList{"--calls", "100000"}, {}, "", 0, 0, 1, "", "quorvel-render: Overflow: the framed"},
-        {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500", "stopped after 250 ms\n"},
-        {ptt, {}, "", SIGTERM, 100, 143, "line@0 KEY@0 UNKEY@100", "stopped after 0 ms\n"},
-        {ptt, {}, "", SIGINT, 830, 130, keyed + "unprep@820 close@820 UNKEY@830", "stopped after 570 ms\n"},
+        // The time-out: a call longer than it is refused; a sound that does not end is cut.
+        {ptt + QStringList{"--ptt-timeout", "0,8"}, {}, "", 0, 0, 1, "",
+         "quorvel-render: the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of "
+         "sound and the tail), longer than the time-out of 0.8 s"},
+        {ptt + QStringList{"--ptt-timeout", "1"}, {}, "stall", 0, 0, 1,
+         keyed + "reset@1000 close@1000 UNKEY@1000 released@1000",
+         "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended"},
+        // Signals: in the sound, in the lead, in the tail; Ctrl-Z suspends only once released.
+        {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
+        {ptt, {}, "", SIGUSR1, 500, 138, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
+        {ptt, {}, "", SIGTSTP, 500, 148, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
+        {ptt, {}, "", SIGTERM, 100, 143, ready + "KEY@0 reset@100 close@100 UNKEY@100 released@100",
+         "stopped after 0 ms\n"},
+        {ptt, {}, "", SIGALRM, 830, 142, keyed + "unprep@820 close@820 UNKEY@830 released@830",
+         "stopped after 570 ms\n"},
         {{}, {}, "", SIGHUP, 300, 129, "open@0 prep@0 write@0 reset@300 close@300", "stopped after 300 ms\n"},
         // clang-format on
     };
@@ -249,7 +275,7 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
             writtenAt = step == "write" ? ticks.now : writtenAt;
             note(device.contains(step) ? device.at(step) : step);
         };
-        if (!row.deviceFailure.empty())
+        if (!row.deviceFailure.empty() && row.deviceFailure != "stall")
             wave.failStep(row.deviceFailure, 6);
         bool raised = false;
         events.onWait = [&](auto limit) {
@@ -258,20 +284,23 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         events.onPass = [&](int) {
             if (row.signal != 0 && !raised && ticks.now >= row.signalAt)
                 raised = true, stopSignals.raise(row.signal);
-            if (!wave.played.empty() && ticks.now - writtenAt >= 570)
+            if (!wave.played.empty() && ticks.now - writtenAt >= 570 &&
+                row.deviceFailure != "stall")
                 wave.setDone();
         };
         PlayServices play{wave, ticks, messages, events, &stopSignals};
-        play.pttLines = [&](const PttAddress& address) {
+        play.lines.lines = [&](const PttAddress& address) {
             EXPECT_EQ(address.path, "/dev/ttyFAKE");
             return std::make_unique<RecordingPttLine>(
                 [&](const std::string& step) { note(line.at(step)); }, row.lineFailures);
         };
+        play.lines.watchdogs = [&] { return std::make_unique<RecordingWatchdog>(note); };
         const QStringList args = QStringList{"quorvel-render", "--play", "-t", "70"} + row.args +
                                  QStringList{"--", "12 3"};
         EXPECT_EQ(runRenderCommand(args, out, err, &play), row.status) << row.timeline;
         EXPECT_EQ(timeline, row.timeline);
         EXPECT_THAT(err.str(), StartsWith(row.err)) << row.timeline;
         EXPECT_FALSE(stopSignals.watching()) << row.timeline;
+        EXPECT_EQ(stopSignals.suspended, row.signal == SIGTSTP ? SIGTSTP : 0) << row.timeline;
     }
 }

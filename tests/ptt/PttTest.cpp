@@ -1,15 +1,19 @@
 #include "CallWithin.h"
+#include "Cm108Finder.h"
 #include "Cm108Ptt.h"
 #include "HamlibPtt.h"
+#include "LineLock.h"
 #include "PrivateRigctld.h"
 #include "PttAddress.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <gmock/gmock.h>
 #include <pty.h>
 #include <sstream>
+#include <termios.h>
 #include <unistd.h>
 
 using testing::HasSubstr;
@@ -23,6 +27,8 @@ TEST(PttAddress, ReadsBothKindsAndRefusesEverythingElse)
         {"serial:/dev/serial/by-id/a:b:rts", "0 /dev/serial/by-id/a:b 0 0 3"},
         {"cm108:/dev/hidraw0", "1 /dev/hidraw0 0 0 3"},
         {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8"},
+        {"cm108:/dev/hidraw2:1:invert", "1 /dev/hidraw2 0 1 1"},
+        {"cm108:auto:invert", "1 auto 0 1 3"},
     };
     for (const auto& [text, fields] : valid) {
         const PttAddress address = std::get<PttAddress>(parsePttAddress(text));
@@ -31,32 +37,97 @@ TEST(PttAddress, ReadsBothKindsAndRefusesEverythingElse)
              << address.invert << ' ' << address.gpio;
         EXPECT_EQ(read.str(), fields) << text;
     }
-    for (const char* text : {"", "serial", "serial:/dev/ttyS0", "serial:/dev/ttyS0:cts",
-                             "serial::rts", "serial:/dev/ttyS0:invert", "cm108:", "cm108:/dev/x:0",
-                             "cm108:/dev/x:9", "cm108:/dev/x:03", "hamlib:1", "SERIAL:/d:rts"})
+    for (const char* text :
+         {"", "serial", "serial:/dev/ttyS0", "serial:/dev/ttyS0:cts", "serial::rts",
+          "serial:/dev/ttyS0:invert", "cm108:", "hamlib:1", "SERIAL:/d:rts"})
         EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
                     HasSubstr("expected serial:DEVICE:rts"))
             << text;
+    // A CM108 suffix that is no GPIO is named, never taken into the file name.
+    for (const auto& [text, part] : {std::pair{"cm108:hid.bin:abc", "'abc'"},
+                                     {"cm108:/dev/x:0", "'0'"},
+                                     {"cm108:/dev/x:9", "'9'"},
+                                     {"cm108:/dev/x:03", "'03'"},
+                                     {"cm108:/dev/x:invert:3", "'3'"},
+                                     {"cm108:/dev/x:3:4", "'4'"}})
+        EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
+                    HasSubstr(std::string(part) + " is no GPIO (1 to 8) nor 'invert'"))
+            << text;
+}
+
+TEST(Cm108Finder, FindsTheOneCMediaDeviceAndListsWhatItFound)
+{
+    char root[] = "/tmp/quorvel-sysfs-XXXXXX";
+    ASSERT_NE(::mkdtemp(root), nullptr);
+    const auto add = [&](const std::string& node, const std::string& id) {
+        const auto folder = std::filesystem::path(root) / "class/hidraw" / node / "device";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "uevent")
+            << "DRIVER=hid-generic\nHID_ID=" << id << "\nHID_NAME=Device " << node << "\n";
+    };
+    const auto resolve = [&](const char* text) {
+        PttAddress address = std::get<PttAddress>(parsePttAddress(text));
+        const std::string why = Cm108Finder(root).resolve(address);
+        return why.empty() ? address.text : why;
+    };
+    EXPECT_THAT(resolve("cm108:auto"), HasSubstr("no HID device at all"));
+    add("hidraw0", "0003:0000046D:0000C52B"); // a Logitech receiver
+    EXPECT_THAT(resolve("cm108:auto"),
+                HasSubstr("found no C-Media (USB vendor 0d8c) HID device in " + std::string(root) +
+                          "/class/hidraw; the HID devices are:\n  /dev/hidraw0 (USB vendor 046d, "
+                          "Device hidraw0)"));
+    add("hidraw3", "0003:00000D8C:0000013C");
+    EXPECT_EQ(resolve("cm108:auto:invert"), "cm108:/dev/hidraw3:3:invert");
+    EXPECT_EQ(resolve("cm108:/dev/hidraw0"), "cm108:/dev/hidraw0"); // named: not searched
+    add("hidraw1", "0003:00000d8c:00000012");
+    EXPECT_THAT(resolve("cm108:auto:2"),
+                HasSubstr("several C-Media (USB vendor 0d8c) HID devices"));
+    EXPECT_THAT(resolve("cm108:auto:2"), HasSubstr("\n  /dev/hidraw1 (USB vendor 0d8c, Device "
+                                                   "hidraw1)\n  /dev/hidraw3"));
+    std::filesystem::remove_all(root);
+}
+
+TEST(LineLock, OneHolderAtATimeNamedByItsProcess)
+{
+    char path[] = "/tmp/quorvel-lock-XXXXXX";
+    ::close(::mkstemp(path));
+    std::string why;
+    LineLock first(path), second(path);
+    EXPECT_EQ(first.tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_EQ(second.tryLock(why), LineLock::Attempt::Busy);
+    EXPECT_EQ(second.holder(), "process " + std::to_string(::getpid()) + " (ptt_test)");
+    // A missing lock file is made, except for a device node.
+    const std::string made = std::string(path) + ".lock";
+    EXPECT_EQ(LineLock(made).tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_TRUE(std::filesystem::exists(made));
+    EXPECT_EQ(LineLock("/dev/quorvel-no-such-node").tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_FALSE(std::filesystem::exists("/dev/quorvel-no-such-node"));
+    ::unlink(path);
+    ::unlink(made.c_str());
 }
 
 TEST(Cm108Ptt, WritesDataBeforeMaskToTheDevice)
 {
     char path[] = "/tmp/quorvel-hidraw-XXXXXX"; // a plain file stands in for /dev/hidrawN
     ::close(::mkstemp(path));
-    for (const int gpio : {3, 1, 8}) {
+    for (const int gpio : {3, 1, 8, -2}) { // -2: GPIO 2 inverted, high while released
         std::ofstream(path, std::ios::trunc).close();
         {
-            const auto line = makePttLine(std::get<PttAddress>(parsePttAddress(
-                std::string("cm108:") + path + (gpio == 3 ? "" : ":" + std::to_string(gpio)))));
+            const std::string suffix = gpio == 3  ? ""
+                                       : gpio > 0 ? ":" + std::to_string(gpio)
+                                                  : ":2:invert";
+            const auto line = makePttLine(
+                std::get<PttAddress>(parsePttAddress("cm108:" + std::string(path) + suffix)));
             EXPECT_EQ(line->open(), "");
             EXPECT_EQ(line->key(), "");
             EXPECT_EQ(line->unkey(), "");
         }
         std::ifstream file(path, std::ios::binary);
         const std::string bytes(std::istreambuf_iterator<char>(file), {});
-        const char pin = static_cast<char>(1 << (gpio - 1));
+        const char pin = static_cast<char>(1 << (std::abs(gpio) - 1));
+        const char off = gpio > 0 ? 0 : pin, on = gpio > 0 ? pin : 0;
         // Released on open, keyed, released: report 0, 0, data, direction mask, 0.
-        EXPECT_EQ(bytes, std::string({0, 0, 0, pin, 0, 0, 0, pin, pin, 0, 0, 0, 0, pin, 0}))
+        EXPECT_EQ(bytes, std::string({0, 0, off, pin, 0, 0, 0, on, pin, 0, 0, 0, off, pin, 0}))
             << gpio;
     }
     ::unlink(path);
@@ -74,9 +145,17 @@ TEST(SerialPtt, APseudoTerminalHasNoModemLinesAndFailsNamingIt)
     for (const char* pin : {":rts", ":dtr:invert"}) {
         const auto line =
             makePttLine(std::get<PttAddress>(parsePttAddress(std::string("serial:") + name + pin)));
+        // The precautionary release says what failed, not that a transmitter stayed keyed.
         const std::string error = line->open();
-        EXPECT_THAT(error, HasSubstr(std::string(" of ") + name + " cannot be set")) << pin;
+        EXPECT_THAT(error, HasSubstr(std::string("cannot drive ") +
+                                     (pin[1] == 'r' ? "RTS" : "DTR") + " of " + name + " ("))
+            << pin;
         EXPECT_THAT(error, HasSubstr("serial port with modem lines")) << pin;
+        // The kernel drops the lines at the last close, which releases a line that keys high
+        // and would key an inverted one.
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(slave, &settings), 0);
+        EXPECT_EQ((settings.c_cflag & HUPCL) != 0, pin[1] == 'r') << pin;
     }
     ::close(master);
     ::close(slave);

@@ -9,7 +9,9 @@ class FakeSignalWatch : public SignalWatch
 public:
     void watch(std::function<void(int)> onSignal) override { m_onSignal = std::move(onSignal); }
     void unwatch() override { m_onSignal = nullptr; }
+    void suspend(int signal) override { suspended = signal; }
     bool watching() const { return static_cast<bool>(m_onSignal); }
+    int suspended = 0;
     // Delivered only while watched; otherwise the process would have ended.
     void raise(int signal)
     {

@@ -5,11 +5,17 @@
 #include "FakeEventPump.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
+#include "HeldMessages.h"
 #include "Main.h"
 #include "PlaybackCycle.h"
 #include "QtMessageBoxes.h"
+#include "RadioOptions.h"
+#include "RadioSend.h"
 #include "RecordingMessages.h"
+#include "RecordingPttLine.h"
+#include "RecordingWatchdog.h"
 #include "RepeatCheckBox.h"
+#include "WindowOptions.h"
 #include "modTone.h"
 
 #include <QtTest>
@@ -403,4 +409,142 @@ TEST_F(WindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
                "The window's settings of this run are not saved.",
                "Quorvel v3", Icon::Information);
     EXPECT_FALSE(std::filesystem::exists("Quorvel.ini"));
+}
+
+// A Send with a --ptt line, on one timeline of line, device and box steps at their time in
+// ms: keyed only when the device is open and the sound rendered; Escape in each phase, a close
+// from outside, a second Send, a failed key and the time-out all release the line, and every
+// box comes after the release. "12 3" sounds for 570 ms; each wait lets 10 ms pass.
+TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRelease)
+{
+    const std::string ready = "line@0 watch@0 open@0 prep@0 ";
+    const std::string keyed = ready + "KEY@0 write@250 ";
+    enum class Act { None, Escape, Close, Send };
+    const struct {
+        Act act;
+        std::uint32_t at;
+        std::map<std::string, std::string> lineFailures;
+        double timeoutS;
+        std::string timeline;
+        const char* caption;
+        std::string box;
+    } table[] = {
+        // clang-format off
+        {Act::None, 0, {}, 180, keyed + "unprep@820 close@820 UNKEY@870 released@870", "570", ""},
+        {Act::Send, 500, {}, 180, keyed + "unprep@820 close@820 UNKEY@870 released@870", "570", ""},
+        {Act::Escape, 100, {}, 180, ready + "KEY@0 reset@100 close@100 UNKEY@100 released@100", "0", ""},
+        {Act::Escape, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
+        {Act::Escape, 830, {}, 180, keyed + "unprep@820 close@820 UNKEY@830 released@830", "570", ""},
+        {Act::None, 0, {{"key", "cannot key the transmitter: RTS of /dev/ttyFAKE (EIO)"}}, 180,
+         ready + "KEY@0 reset@0 close@0 UNKEY@0 released@0 box@0", "0",
+         "cannot key the transmitter: RTS of /dev/ttyFAKE (EIO)"},
+        {Act::None, 0, {{"open", "cannot open PTT port /dev/ttyFAKE: No such file or directory"}}, 180,
+         "line@0 box@0", "0", "cannot open PTT port /dev/ttyFAKE: No such file or directory"},
+        {Act::None, 0, {}, 0.8, "box@0", "0",
+         "the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of sound and the tail), "
+         "longer than the time-out of 0.8 s (--ptt-timeout); nothing was sent"},
+        {Act::Close, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
+        // clang-format on
+    };
+    const std::map<std::string, std::string> names = {{"prepareHeader", "prep"},
+                                                      {"unprepareHeader", "unprep"},
+                                                      {"open", "line"},
+                                                      {"key", "KEY"},
+                                                      {"unkey", "UNKEY"}};
+    for (const auto& row : table) {
+        ticks.now = 0;
+        std::string timeline;
+        const auto note = [&](const std::string& step) {
+            timeline += (timeline.empty() ? "" : " ") + step + '@' + std::to_string(ticks.now);
+        };
+        std::uint32_t writtenAt = 0;
+        device.played.clear();
+        device.onCall = [&](const std::string& step) {
+            writtenAt = step == "write" ? ticks.now : writtenAt;
+            note(step == "open" ? "open" : names.contains(step) ? names.at(step) : step);
+        };
+        messages.onShow = [&](const RecordingMessages::Shown&) { note("box"); };
+        HeldMessages held(messages);
+        PlaybackCycle keyedCycle(m, device, ticks, held, events);
+        RadioOptions radio;
+        radio.ptt = std::get<PttAddress>(parsePttAddress("serial:/dev/ttyFAKE:rts"));
+        radio.pttTimeoutS = row.timeoutS;
+        LineServices lines;
+        lines.lines = [&](const PttAddress&) {
+            return std::make_unique<RecordingPttLine>(
+                [&](const std::string& step) { note(names.at(step)); }, row.lineFailures);
+        };
+        lines.watchdogs = [&] { return std::make_unique<RecordingWatchdog>(note); };
+        RadioSend send(m, keyedCycle, events, ticks, held, radio, lines);
+        frmTone w(m, keyedCycle, held);
+        w.Form_Load();
+        w.setRadioSend(&send);
+        w.Text1->setText("12 3");
+        w.Text2->setText("70");
+        w.Text3->setText("60");
+        w.Text4->setText("300");
+        bool acted = false;
+        events.onWait = [&](auto limit) {
+            ticks.advance(static_cast<std::uint32_t>(std::min<long>(limit.count(), 10)));
+        };
+        events.onPass = [&](int) {
+            if (row.act != Act::None && !acted && ticks.now >= row.at) {
+                acted = true;
+                if (row.act == Act::Escape)
+                    QTest::keyClick(w.Text3, Qt::Key_Escape);
+                else if (row.act == Act::Close)
+                    w.closeFromOutside();
+                else
+                    w.cmdTone_Click(); // plays nothing
+            }
+            if (!device.played.empty() && ticks.now - writtenAt >= 570)
+                device.setDone();
+        };
+        const std::size_t boxes = messages.shown().size();
+        w.show();
+        w.cmdTone_Click();
+        EXPECT_EQ(timeline, row.timeline);
+        EXPECT_EQ(w.windowTitle().toStdString(), std::string("Quorvel v3 - ") + row.caption + "mS")
+            << row.timeline;
+        if (row.box.empty()) {
+            EXPECT_EQ(messages.shown().size(), boxes) << row.timeline;
+        } else {
+            expectLast(boxes + 1, row.box, "Quorvel", Icon::Critical);
+        }
+        // Closed from outside: closed once released, and what was typed is saved.
+        EXPECT_EQ(w.isVisible(), row.act != Act::Close) << row.timeline;
+        if (row.act == Act::Close) {
+            EXPECT_EQ(dir.read("Quorvel.ini"), "0,0,2,\"12 3\",\"70\",\"60\",\"300\",0\r\n");
+        }
+        w.hide();
+        events.onPass = [](int) {};
+    }
+}
+
+// The window reads quorvel-render's radio options with the same parser; nothing else.
+TEST(WindowOptions, TheRadioOptionsOfTheRendererAndNothingElse)
+{
+    const auto parse = [](const QStringList& args) {
+        return parseWindowOptions(QStringList{"quorvel"} + args);
+    };
+    const auto options = std::get<WindowOptions>(
+        parse({"--ptt", "cm108:auto:2", "--ptt-lead", "100", "--ptt-timeout", "0", "--calls", "2",
+               "--level", "-6", "--device", "radio"}));
+    EXPECT_EQ(std::tuple(options.radio.ptt->path, options.radio.ptt->gpio, options.radio.pttLeadMs,
+                         options.radio.pttTimeoutS, options.radio.framing.calls,
+                         options.radio.framing.levelDb, *options.radio.device),
+              std::tuple("auto", 2, 100.0, 0.0, 2, -6.0, std::string("radio")));
+    EXPECT_FALSE(std::get<WindowOptions>(parse({})).radio.ptt);
+    EXPECT_TRUE(std::get<WindowOptions>(parse({"--help"})).help);
+    for (const auto& [args, message] :
+         {std::pair<QStringList, std::string>{{"--bogus"}, "Unknown option 'bogus'."},
+          {{"--list-devices"}, "Unknown option 'list-devices'."},
+          {{"--play"}, "Unknown option 'play'."},
+          {{"12345"}, "unexpected argument '12345'"},
+          {{"--ptt-wait", "5"}, "--ptt-wait needs --ptt"},
+          {{"--level", "-100"}, "invalid value for --level: '-100' is less than -80"}}) {
+        const auto error = std::get<WindowUsageError>(parse(args));
+        EXPECT_EQ(error.message, message);
+        EXPECT_TRUE(error.usage.starts_with("Usage: quorvel [options]")) << error.usage;
+    }
 }

@@ -39,7 +39,9 @@ public:
         if (!read)
             fail(name, text, std::string("is not ") + what + " (" + kNumberSyntax + ")");
         else if (*read < lowest)
-            fail(name, text, lowest == 0 ? "is negative" : "is too small");
+            fail(name, text,
+                 lowest == 0 ? "is negative"
+                             : "is less than " + std::to_string(std::lround(lowest)));
         else if (*read > highest)
             fail(name, text, "is more than " + std::to_string(std::lround(highest)));
         else
@@ -67,7 +69,7 @@ private:
 
 } // namespace
 
-void addRadioOptions(QCommandLineParser& parser)
+void addRadioOptions(QCommandLineParser& parser, bool withListing)
 {
     parser.addOptions({
         {"lead-in", "Silence before the first tone, in ms (default 0).", "MS"},
@@ -76,10 +78,11 @@ void addRadioOptions(QCommandLineParser& parser)
          "MS"},
         {"calls", "Send the whole rendered sequence N times (default 1).", "N"},
         {"call-gap", "Silence between two calls, in ms (default 0).", "MS"},
-        {"level", "Gain in dB, 0 or less (default 0: the samples as rendered).", "DB"},
+        {"level", "Gain in dB, from -80 to 0 (default 0: the samples as rendered).", "DB"},
         {"ptt",
-         "Key a transmitter around --play: serial:DEVICE:rts or serial:DEVICE:dtr (either "
-         "with :invert); cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default); "
+         "Key a transmitter around the play: serial:DEVICE:rts or serial:DEVICE:dtr, or "
+         "cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default; DEVICE auto "
+         "finds the one C-Media interface), with :invert at the end for a line that keys low; "
          "rigctld[:HOST[:PORT]] through a running hamlib rigctld (localhost:4532 by default); "
          "or rig:MODEL:DEVICE[:BAUD] for the radio's CAT port through hamlib, MODEL being "
          "hamlib's model number as \"rigctl -l\" lists it.",
@@ -88,17 +91,27 @@ void addRadioOptions(QCommandLineParser& parser)
          "MS"},
         {"ptt-tail",
          "Kept keyed this long after the sound ends, in ms (default 50, at most 60000).", "MS"},
+        {"ptt-timeout",
+         "Never keep the line keyed longer than S seconds: a longer call is refused, and a "
+         "sound that has not ended by then is stopped (default 180; 0: no limit).",
+         "S"},
+        {"ptt-wait",
+         "Wait at most S seconds for another run that uses the same line to finish "
+         "(default 30).",
+         "S"},
         {"verbose", "Let hamlib's own messages through to standard error (rigctld: and rig: "
-                    "lines); without it only quorvel-render's messages are shown."},
-        {"list-devices",
-         "Print the audio outputs, one a line: name, a tab and a description; the default "
-         "output's line ends in a tab and \"default\"."},
+                    "lines); without it only the program's own messages are shown."},
         {"device", "Play on this output (a name from --list-devices) instead of the default.",
          "NAME"},
     });
+    if (withListing)
+        parser.addOption({"list-devices", "Print the audio outputs, one a line: name, a tab and "
+                                          "a description; the default output's line ends in a "
+                                          "tab and \"default\"."});
 }
 
-std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options)
+std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options,
+                                            const char* playOption)
 {
     Reader read(parser);
     constexpr double kAny = 1e300;
@@ -110,7 +123,7 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
         read.number("first-tone", *framing.firstToneMs, 0, kAny);
     }
     read.number("call-gap", framing.callGapMs, 0, kAny);
-    read.number("level", framing.levelDb, -kAny, 0, "a number of decibels");
+    read.number("level", framing.levelDb, kLowestLevelDb, 0, "a number of decibels");
     if (read.isSet("calls") && !read.error()) {
         bool ok = false;
         framing.calls = read.value("calls").toInt(&ok);
@@ -119,6 +132,8 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     }
     read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
     read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
+    read.number("ptt-timeout", options.pttTimeoutS, 0, kAny, "a number of seconds");
+    read.number("ptt-wait", options.pttWaitS, 0, kAny, "a number of seconds");
     if (read.isSet("ptt") && !read.error()) {
         auto address = parsePttAddress(read.value("ptt").toStdString());
         if (auto* why = std::get_if<std::string>(&address))
@@ -126,12 +141,14 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
         options.ptt = std::get<PttAddress>(address);
         options.ptt->verbose = read.isSet("verbose");
     }
-    const bool play = read.isSet("play");
-    read.needs("ptt", "--play", play);
-    read.needs("device", "--play", play);
-    read.needs("ptt-lead", "--ptt", options.ptt.has_value());
-    read.needs("ptt-tail", "--ptt", options.ptt.has_value());
-    options.listDevices = read.isSet("list-devices");
+    if (playOption) {
+        const bool play = read.isSet(playOption);
+        read.needs("ptt", "--play", play);
+        read.needs("device", "--play", play);
+    }
+    for (const char* name : {"ptt-lead", "ptt-tail", "ptt-timeout", "ptt-wait"})
+        read.needs(name, "--ptt", options.ptt.has_value());
+    options.listDevices = parser.optionNames().contains("list-devices"); // not every program has it
     if (read.isSet("device"))
         options.device = read.value("device").toStdString();
     return read.error();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "LineWatchdog.h"
+
+#include <optional>
+#include <sys/types.h>
+
+// The watchdog as a process of its own: the program runs itself again with --ptt-watchdog,
+// in a session of its own, so that the signals a terminal sends to the whole foreground
+// group do not reach it. It holds its own handle on the line and one end of a socket pair;
+// the end of the stream without the word "released" means that the program died.
+class ProcessWatchdog : public LineWatchdog
+{
+public:
+    // program: what to run, this very program by default.
+    explicit ProcessWatchdog(std::string program = "/proc/self/exe");
+    ~ProcessWatchdog() override;
+    ProcessWatchdog(const ProcessWatchdog&) = delete;
+    ProcessWatchdog& operator=(const ProcessWatchdog&) = delete;
+
+    std::string start(const std::string& address, int lockFd) override;
+    void released() override;
+
+    // For the top of main(), before anything else starts: the watchdog's exit status when
+    // the arguments ask for the watchdog, otherwise nothing.
+    static std::optional<int> runIfAsked(int argc, char* argv[]);
+
+private:
+    void reap();
+
+    std::string m_program;
+    int m_socket = -1;
+    pid_t m_pid = -1;
+};

@@ -1,0 +1,228 @@
+#include "KeyedCall.h"
+
+#include "Cm108Finder.h"
+#include "EventPump.h"
+#include "PlaybackCycle.h"
+#include "ProcessWatchdog.h"
+#include "RadioOptions.h"
+#include "TickCounter.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+
+// How often a run that waits for another sender's line tries the lock again.
+constexpr std::uint32_t kLockRetryMs = 50;
+constexpr std::uint32_t kNoLimit = 0xFFFFFFFF;
+
+// "1.5 s", "180 s": seconds with a tenth where there is one.
+std::string seconds(double ms)
+{
+    char text[32];
+    const double s = ms / 1000;
+    std::snprintf(text, sizeof text, s == std::floor(s) ? "%.0f s" : "%.1f s", s);
+    return text;
+}
+
+} // namespace
+
+LineServices processLineServices()
+{
+    LineServices services;
+    services.watchdogs = [] { return std::make_unique<ProcessWatchdog>(); };
+    return services;
+}
+
+KeyedCall::KeyedCall(PlaybackCycle& cycle, EventPump& events, TickCounter& ticks,
+                     const RadioOptions& radio, LineServices services,
+                     std::function<void(const std::string&)> report)
+    : m_cycle(cycle), m_events(events), m_ticks(ticks), m_radio(radio),
+      m_services(std::move(services)), m_report(std::move(report))
+{
+}
+
+KeyedCall::~KeyedCall()
+{
+    m_cycle.setBeforeWrite({});
+    m_cycle.setDuringWait({});
+    release();
+}
+
+bool KeyedCall::prepare(double soundMs)
+{
+    m_address = *m_radio.ptt;
+    const double timeoutMs = m_radio.pttTimeoutS * 1000;
+    const double keyedMs = m_radio.pttLeadMs + soundMs + m_radio.pttTailMs;
+    if (timeoutMs > 0 && keyedMs > timeoutMs) {
+        fail("the call would keep the transmitter keyed for " + seconds(keyedMs) + " (the lead, " +
+             seconds(soundMs) + " of sound and the tail), longer than the " + "time-out of " +
+             seconds(timeoutMs) + " (--ptt-timeout); nothing was sent");
+        return false;
+    }
+    if (const std::string why = Cm108Finder(m_services.sysfsRoot).resolve(m_address);
+        !why.empty()) {
+        fail(why);
+        return false;
+    }
+    m_line = m_services.lines(m_address);
+    m_lock = std::make_unique<LineLock>(m_line->lockPath());
+    if (!waitForLock(*m_lock))
+        return false;
+    if (const std::string why = m_line->open(); !why.empty()) {
+        fail(why);
+        return false;
+    }
+    if (m_services.watchdogs) {
+        m_watchdog = m_services.watchdogs();
+        if (const std::string why = m_watchdog->start(m_address.text, m_lock->descriptor());
+            !why.empty()) {
+            m_watchdog.reset();
+            fail(why);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool KeyedCall::waitForLock(LineLock& lock)
+{
+    const std::uint32_t start = m_ticks.GetTickCount();
+    const auto limit = static_cast<std::uint32_t>(std::lround(m_radio.pttWaitS * 1000));
+    for (;;) {
+        std::string why;
+        const LineLock::Attempt attempt = lock.tryLock(why);
+        if (attempt == LineLock::Attempt::Taken)
+            return true;
+        if (attempt == LineLock::Attempt::Failed) {
+            fail(why);
+            return false;
+        }
+        const std::uint32_t waited = m_ticks.GetTickCount() - start;
+        if (waited >= limit) {
+            const std::string holder = lock.holder();
+            fail(m_line->name() + " is in use by " + (holder.empty() ? "another program" : holder) +
+                 "; waited " + seconds(limit) + " for it (--ptt-wait)");
+            return false;
+        }
+        m_events.processPendingEvents();
+        if (m_stopped)
+            return false;
+        m_events.waitForEvents(std::chrono::milliseconds(std::min(kLockRetryMs, limit - waited)));
+    }
+}
+
+void KeyedCall::send(const std::string& sequence, const std::function<void()>& onKeying)
+{
+    m_onKeying = onKeying;
+    m_cycle.setBeforeWrite([this] { return keyAndLead(); });
+    m_cycle.setDuringWait([this] { return duringWait(); });
+    try {
+        m_cycle.SuonaSequenza(sequence);
+    } catch (...) {
+        m_cycle.setBeforeWrite({});
+        m_cycle.setDuringWait({});
+        release();
+        throw;
+    }
+    m_cycle.setBeforeWrite({});
+    m_cycle.setDuringWait({});
+    if (m_cycle.lastResult() == PlaybackCycle::Result::Played && !m_stopped && !m_failed)
+        pause(m_radio.pttTailMs);
+    release();
+}
+
+void KeyedCall::stop()
+{
+    m_stopped = true;
+    m_cycle.requestStop();
+    m_events.wakeUp();
+}
+
+bool KeyedCall::keyAndLead()
+{
+    if (m_stopped || !m_line)
+        return false;
+    if (m_onKeying)
+        m_onKeying();
+    m_transmitter.emplace(*m_line, [this](const std::string& why) { fail(why); });
+    m_keyedAt = m_ticks.GetTickCount();
+    if (const std::string why = m_transmitter->key(); !why.empty()) {
+        fail(why);
+        return false;
+    }
+    return pause(m_radio.pttLeadMs);
+}
+
+std::uint32_t KeyedCall::keyedMs() const
+{
+    return m_ticks.GetTickCount() - m_keyedAt;
+}
+
+// Waits on the event loop, so that a stop ends the wait, and never past the time-out.
+bool KeyedCall::pause(double ms)
+{
+    const auto limit = static_cast<std::uint32_t>(std::lround(ms));
+    const std::uint32_t start = m_ticks.GetTickCount();
+    for (;;) {
+        m_events.processPendingEvents();
+        if (m_stopped || m_cycle.stopRequested())
+            return false;
+        const std::uint32_t rest = duringWait();
+        if (m_failed)
+            return false;
+        const std::uint32_t waited = m_ticks.GetTickCount() - start;
+        if (waited >= limit)
+            return true;
+        m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, rest)));
+    }
+}
+
+std::uint32_t KeyedCall::duringWait()
+{
+    std::uint32_t rest = kNoLimit;
+    const double timeoutMs = m_radio.pttTimeoutS * 1000;
+    if (m_transmitter && timeoutMs > 0) {
+        const auto limit = static_cast<std::uint32_t>(std::min(timeoutMs, 4e9));
+        const std::uint32_t keyed = keyedMs();
+        if (keyed >= limit) {
+            fail("the transmitter time-out of " + seconds(timeoutMs) + " ran out before the " +
+                 "sound ended; the sound was stopped and " + m_line->name() + " released");
+            m_cycle.requestStop();
+            return 0;
+        }
+        rest = limit - keyed;
+    }
+    if (m_line) {
+        if (const std::string why = m_line->check(); !why.empty()) {
+            fail(why);
+            m_cycle.requestStop();
+            return 0;
+        }
+    }
+    return rest;
+}
+
+void KeyedCall::fail(const std::string& why)
+{
+    m_failed = true;
+    if (m_report)
+        m_report(why);
+}
+
+void KeyedCall::release()
+{
+    const bool failedBefore = m_failed;
+    m_failed = false;
+    m_transmitter.reset(); // the one unkey; a failure comes back through fail()
+    const bool released = !m_failed;
+    m_failed = m_failed || failedBefore;
+    if (m_watchdog && released)
+        m_watchdog->released();
+    m_watchdog.reset(); // after a failed release, the watchdog tries once more
+    m_line.reset();
+    m_lock.reset();
+}

@@ -1,0 +1,58 @@
+#include "RadioSend.h"
+
+#include "HeldMessages.h"
+#include "Renderer.h"
+#include "ToneErrors.h"
+#include "modTone.h"
+
+#include <new>
+
+namespace
+{
+
+const std::string kQuorvelTitle = "Quorvel";
+
+} // namespace
+
+RadioSend::RadioSend(modTone& module, PlaybackCycle& cycle, EventPump& events, TickCounter& ticks,
+                     HeldMessages& messages, const RadioOptions& radio, LineServices lines)
+    : m_module(module), m_cycle(cycle), m_events(events), m_ticks(ticks), m_messages(messages),
+      m_radio(radio), m_lines(std::move(lines))
+{
+}
+
+void RadioSend::send(const std::string& sequence)
+{
+    if (m_busy || sequence.empty() || m_module.Playing)
+        return;
+    m_busy = true;
+    m_messages.hold();
+    try {
+        const double soundMs = samplesNeeded(m_module, sequence) * 1000.0 / m_module.SampleRate;
+        KeyedCall call(m_cycle, m_events, m_ticks, m_radio, m_lines,
+                       [this](const std::string& why) {
+                           m_messages.show(why, kQuorvelTitle, Messages::Icon::Critical);
+                       });
+        m_call = &call;
+        if (call.prepare(soundMs))
+            call.send(sequence);
+        else
+            m_module.ElapsedMs = 0; // nothing was played
+        m_call = nullptr;
+    } catch (const ToneError& e) {
+        m_call = nullptr;
+        m_messages.show(e.what(), kQuorvelTitle, Messages::Icon::Critical);
+    } catch (const std::bad_alloc&) {
+        m_call = nullptr;
+        m_messages.show("Out of memory: the sound could not be rendered.", kQuorvelTitle,
+                        Messages::Icon::Critical);
+    }
+    m_busy = false;
+    m_messages.release(); // the line is released by now
+}
+
+void RadioSend::stop()
+{
+    if (m_call)
+        m_call->stop();
+}
