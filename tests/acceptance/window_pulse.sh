@@ -15,7 +15,11 @@
 #                          decodes, the caption shows the play time alone, and the reports are
 #                          release, key, release; SIGTERM during a call releases the line and
 #                          saves; kill -9 of the window during a call leaves the line released
-#                          by the watchdog within 300 ms, and no watchdog behind.
+#                          by the watchdog within 300 ms, and no watchdog behind;
+#   rigctld_keyed          with --ptt through a private rigctld (hamlib's dummy radio), whose
+#                          PTT another client reads: 1 during a Send and 0 after it; rigctld
+#                          killed during a Send: the window stays, the play stops, and a box
+#                          names the lost line and says that the release failed.
 # Usage: window_pulse.sh QUORVEL SCENARIO [ARGS...]
 set -euo pipefail
 quorvel=$(realpath "$1")
@@ -24,6 +28,7 @@ shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private-pulse.sh"
 source "$here/private-window.sh"
+source "$here/private-rigctld.sh"
 test_traps
 TEST_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-window.XXXXXX")
 private_x_start "$TEST_DIR"
@@ -238,6 +243,55 @@ keyed() {
         echo "a watchdog process is left" >&2
         return 1
     fi
+}
+
+rigctld_keyed() {
+    local reads="" after ms
+    rigctld_start
+    private_pulse_start quorvel_window_sink
+    WINDOW_ARGS=(--ptt "rigctld:127.0.0.1:$RIGCTLD_PORT")
+    # DTMF1, 300 ms tones and 100 ms pauses: "0123" sounds for 1.5 s.
+    window_start "$quorvel" "$TEST_DIR/rigctld" '0,0,0,"0123","300","100","300",0'
+    window_find
+    record_monitor_start quorvel_window_sink
+    xdotool key Return
+    # PTT read over and over until the caption shows the play time.
+    for _ in $(seq 100); do
+        reads+="$(ptt_state) "
+        [[ ! "$(xdotool getwindowname "$WINDOW_ID")" =~ mS$ ]] || break
+    done
+    ms=$(window_caption_ms)
+    after=$(ptt_state)
+    record_monitor_stop
+    reads=$(tr ' ' '\n' <<<"$reads" | sed '/^$/d' | uniq -c | xargs)
+    echo "window Send through rigctld: caption '$(xdotool getwindowname "$WINDOW_ID")';" \
+        "PTT reads $reads during the Send, then $after"
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123" "keyed window Send"
+    [[ "$reads" =~ ^([0-9]+\ 0\ )?[0-9]+\ 1(\ [0-9]+\ 0)?$ && "$after" == 0 ]] ||
+        { echo "expected PTT 1 during the Send and 0 after it" >&2; return 1; }
+    ((ms >= 1400 && ms <= 2500)) || { echo "the caption is not the play time alone" >&2; return 1; }
+
+    # 9999 ms tones (Tab to Text2, as in send); rigctld killed a second into the Send. The
+    # window goes to the middle of the screen first, so that the box, wider than the window,
+    # can be centred on it.
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW_ID")"
+    xdotool windowmove --sync "$WINDOW_ID" $(((640 - WIDTH) / 2)) $(((480 - HEIGHT) / 2))
+    xdotool key Tab Tab ctrl+a
+    xdotool type 9999
+    xdotool key shift+Tab space
+    sleep 1.3
+    [[ "$(ptt_state)" == 1 ]] || { echo "not keyed 1.3 s into the Send" >&2; return 1; }
+    { kill -9 "$RIGCTLD_PID" && wait "$RIGCTLD_PID"; } 2>/dev/null || true
+    expect_box Quorvel "the connection to rigctld at 127.0.0.1:$RIGCTLD_PORT was closed" \
+        "rigctld killed"
+    expect_box Quorvel "the release through a new connection to rigctld at 127.0.0.1:$RIGCTLD_PORT failed .*: the transmitter may still be keyed" \
+        "rigctld killed"
+    expect_alive "rigctld killed"
+    ms=$(window_caption_ms "$ms")
+    echo "rigctld killed 1.3 s into the Send: caption ${ms} ms"
+    ((ms < 3000)) || { echo "the play did not stop" >&2; return 1; }
+    window_close || { echo "quorvel failed at its close" >&2; return 1; }
 }
 
 "$scenario" "$@"
