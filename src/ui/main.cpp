@@ -90,5 +90,9 @@ int main(int argc, char* argv[])
     if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
         return *status;
     keepSoundServersFromStarting(); // before any thread
+    // A radio's control connection that closes under a write must be an error of that write,
+    // not the end of the window and of what was typed in it. Set before any thread, so that
+    // no thread writes before it holds.
+    std::signal(SIGPIPE, SIG_IGN);
     return run(argc, argv);
 }
