@@ -27,12 +27,15 @@ void RadioSend::send(const std::string& sequence)
         return;
     m_busy = true;
     m_messages.hold();
+    // One box for the call's problems, in the order told: a lost line and what its release
+    // then did belong together, as the CLI's lines do.
+    std::string problems;
+    const auto report = [&problems](const std::string& why) {
+        problems += (problems.empty() ? "" : "\n") + why;
+    };
     try {
         const double soundMs = samplesNeeded(m_module, sequence) * 1000.0 / m_module.SampleRate;
-        KeyedCall call(m_cycle, m_events, m_ticks, m_radio, m_lines,
-                       [this](const std::string& why) {
-                           m_messages.show(why, kQuorvelTitle, Messages::Icon::Critical);
-                       });
+        KeyedCall call(m_cycle, m_events, m_ticks, m_radio, m_lines, report);
         m_call = &call;
         if (call.prepare(soundMs))
             call.send(sequence);
@@ -47,6 +50,8 @@ void RadioSend::send(const std::string& sequence)
         m_messages.show("Out of memory: the sound could not be rendered.", kQuorvelTitle,
                         Messages::Icon::Critical);
     }
+    if (!problems.empty()) // the call has ended, and with it its release
+        m_messages.show(problems, kQuorvelTitle, Messages::Icon::Critical);
     m_busy = false;
     m_messages.release(); // the line is released by now
 }

@@ -12,8 +12,8 @@ struct modTone;
 struct RadioOptions;
 
 // The window's Send with a --ptt line: the play keyed around by a KeyedCall, with every
-// guarantee that quorvel-render has. Each problem is a critical box titled "Quorvel", shown
-// once the line has been released.
+// guarantee that quorvel-render has. A call's problems make one critical box titled
+// "Quorvel", a line each, shown once the line has been released.
 class RadioSend
 {
 public:

@@ -18,7 +18,7 @@
 #                          by the watchdog within 300 ms, and no watchdog behind;
 #   rigctld_keyed          with --ptt through a private rigctld (hamlib's dummy radio), whose
 #                          PTT another client reads: 1 during a Send and 0 after it; rigctld
-#                          killed during a Send: the window stays, the play stops, and a box
+#                          killed during a Send: the window stays, the play stops, and one box
 #                          names the lost line and says that the release failed.
 # Usage: window_pulse.sh QUORVEL SCENARIO [ARGS...]
 set -euo pipefail
@@ -283,9 +283,9 @@ rigctld_keyed() {
     sleep 1.3
     [[ "$(ptt_state)" == 1 ]] || { echo "not keyed 1.3 s into the Send" >&2; return 1; }
     { kill -9 "$RIGCTLD_PID" && wait "$RIGCTLD_PID"; } 2>/dev/null || true
-    expect_box Quorvel "the connection to rigctld at 127.0.0.1:$RIGCTLD_PORT was closed" \
-        "rigctld killed"
-    expect_box Quorvel "the release through a new connection to rigctld at 127.0.0.1:$RIGCTLD_PORT failed .*: the transmitter may still be keyed" \
+    local line="rigctld at 127.0.0.1:$RIGCTLD_PORT"
+    expect_box Quorvel "^the connection to $line was closed
+the release through a new connection to $line failed \(.*\): the transmitter may still be keyed$" \
         "rigctld killed"
     expect_alive "rigctld killed"
     ms=$(window_caption_ms "$ms")

@@ -7,8 +7,8 @@
 #include <string>
 
 // A PTT line that drives nothing: it hands each step ("open", "key", "unkey") to record, so
-// that a test can put them on one timeline with the sound, and fails a step with the text
-// set in failures.
+// that a test can put them on one timeline with the sound, and fails a step (or "check")
+// with the text set in failures.
 class RecordingPttLine : public PttLine
 {
 public:
@@ -24,6 +24,8 @@ public:
     std::string open() override { return step("open"); }
     std::string key() override { return step("key"); }
     std::string unkey() override { return step("unkey"); }
+    // Asked at every wait, so not on the timeline.
+    std::string check() override { return m_failures["check"]; }
 
 private:
     std::string step(const std::string& name)

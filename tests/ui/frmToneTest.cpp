@@ -413,8 +413,9 @@ TEST_F(WindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
 
 // A Send with a --ptt line, on one timeline of line, device and box steps at their time in
 // ms: keyed only when the device is open and the sound rendered; Escape in each phase, a close
-// from outside, a second Send, a failed key and the time-out all release the line, and every
-// box comes after the release. "12 3" sounds for 570 ms; each wait lets 10 ms pass.
+// from outside, a second Send, a failed key, the time-out and a lost line all release the
+// line, and every box comes after the release (one for a call's problems). "12 3" sounds for
+// 570 ms; each wait lets 10 ms pass.
 TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRelease)
 {
     const std::string ready = "line@0 watch@0 open@0 prep@0 ";
@@ -444,6 +445,8 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
          "the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of sound and the tail), "
          "longer than the time-out of 0.8 s (--ptt-timeout); nothing was sent"},
         {Act::Close, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
+        {Act::None, 0, {{"check", "the line was lost"}, {"unkey", "its release failed"}}, 180,
+         ready + "KEY@0 reset@0 close@0 UNKEY@0 box@0", "0", "the line was lost\nits release failed"},
         // clang-format on
     };
     const std::map<std::string, std::string> names = {{"prepareHeader", "prep"},
