@@ -67,15 +67,18 @@ private_pulse_launch() {
     fi
     PRIVATE_PULSE_PID=$!
 
-    local tries
+    # PipeWire answers before WirePlumber has made its default-device metadata; until then
+    # choosing the default sink fails with "Not supported", so that step is retried too.
+    local tries loaded=""
     for tries in $(seq 100); do
         if pactl info >/dev/null 2>&1; then
-            if [[ -n "$sink" && "${QUORVEL_TEST_SERVER:-}" == pipewire ]]; then
+            if [[ -n "$sink" && -z "$loaded" && "${QUORVEL_TEST_SERVER:-}" == pipewire ]]; then
                 pactl load-module module-null-sink sink_name="$sink" format=s16le rate="$rate" \
-                    channels="$channels" >/dev/null
+                    channels="$channels" >/dev/null && loaded=yes
             fi
-            [[ -z "$sink" ]] || pactl set-default-sink "$sink"
-            return 0
+            if [[ -z "$sink" ]] || pactl set-default-sink "$sink" 2>/dev/null; then
+                return 0
+            fi
         fi
         if ! kill -0 "$PRIVATE_PULSE_PID" 2>/dev/null; then
             break
