@@ -44,7 +44,10 @@ private_pulse_start() {
 }
 
 private_pulse_launch() {
-    local sink=$1 rate=${2:-22050} channels=${3:-1}
+    # QUORVEL_TEST_SINK_FORMAT=RATE/CHANNELS (say 48000/2) gives every scenario's sink
+    # another format, for soaking the races that the program's own format hides.
+    local format=${QUORVEL_TEST_SINK_FORMAT:-22050/1}
+    local sink=$1 rate=${2:-${format%/*}} channels=${3:-${format#*/}}
     if [[ "${QUORVEL_TEST_SERVER:-pulseaudio}" == pipewire ]]; then
         # Its state and configuration stay in the temporary home; the three daemons write
         # their pids, so that stopping them needs no search by name.
