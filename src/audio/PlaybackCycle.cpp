@@ -133,7 +133,7 @@ bool PlaybackCycle::openAndPrepare(std::int32_t n)
 {
     const std::int32_t opened = m_device.open(m_WaveHandle, m_format);
     if (opened != WaveResult::NoError) {
-        report("1. waveOutOpen failed - ", opened);
+        report(1, "1. waveOutOpen failed - ", opened);
         StopSound();
         return false;
     }
@@ -146,7 +146,7 @@ bool PlaybackCycle::openAndPrepare(std::int32_t n)
     m_WaveHeader.dwUser = 1;
     const std::int32_t prepared = m_device.prepareHeader(m_WaveHandle, m_WaveHeader);
     if (prepared != WaveResult::NoError) {
-        report("2. waveOutPrepareHeader failed - ", prepared);
+        report(2, "2. waveOutPrepareHeader failed - ", prepared);
         StopSound();
         return false;
     }
@@ -219,7 +219,7 @@ bool PlaybackCycle::writeAndWait()
             m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, sleepMs)));
     }
     m_waiting = false;
-    report("3. waveOutWrite failed - ", failure);
+    report(3, "3. waveOutWrite failed - ", failure);
     StopSound();
     return false;
 }
@@ -228,14 +228,14 @@ void PlaybackCycle::finish()
 {
     const std::int32_t unprepared = m_device.unprepareHeader(m_WaveHandle, m_WaveHeader);
     if (unprepared != WaveResult::NoError) {
-        report("4. waveOutUnPrepareHeader failed - 1 - ", unprepared);
+        report(4, "4. waveOutUnPrepareHeader failed - 1 - ", unprepared);
         StopSound();
         return;
     }
     const std::int32_t closed = m_device.close(m_WaveHandle);
     if (closed != WaveResult::NoError) {
         // The handle is left to the platform; the next cycle opens a new device.
-        report("5. waveOutClose failed - ", closed);
+        report(5, "5. waveOutClose failed - ", closed);
         m_module.Playing = false;
         return;
     }
@@ -245,10 +245,10 @@ void PlaybackCycle::finish()
     m_lastResult = Result::Played;
 }
 
-void PlaybackCycle::report(const std::string& literal, std::int32_t code)
+void PlaybackCycle::report(int step, const std::string& literal, std::int32_t code)
 {
     m_lastResult = Result::Failed;
-    m_messages.show(literal + signedCode(code), kReportTitle, Messages::Icon::Critical);
+    m_messages.showReport(literal + signedCode(code), kReportTitle, step, code);
 }
 
 void PlaybackCycle::renderFailed(const std::string& text, bool deviceOpened)

@@ -63,7 +63,7 @@ private:
     bool writeAndWait();
     void finish();
     void releaseBuffer();
-    void report(const std::string& literal, std::int32_t code);
+    void report(int step, const std::string& literal, std::int32_t code);
     void renderFailed(const std::string& text, bool deviceOpened);
 
     modTone& m_module;

@@ -1,7 +1,6 @@
 #include "StderrMessages.h"
 
 #include <iostream>
-#include <regex>
 
 namespace
 {
@@ -25,10 +24,6 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
-// The playback cycle's numbered reports: "N. waveOutStep failed - " and the code, report 4
-// with "1 - " between.
-const std::regex kReport(R"(^([1-5])\. waveOut[A-Za-z]+ failed - (?:1 - )?\s*(-?[0-9]+)$)");
-
 } // namespace
 
 StderrMessages::StderrMessages() : m_stream(std::cerr)
@@ -47,9 +42,15 @@ void StderrMessages::show(const std::string& text, const std::string& title, Ico
         m_stream << name << ": ";
     if (icon == Icon::Critical)
         m_stream << "error: ";
-    m_stream << oneLine(text);
-    std::smatch report;
-    if (m_reasons && std::regex_match(text, report, kReport))
-        m_stream << " (" << m_reasons(std::stoi(report[1]), std::stoi(report[2])) << ')';
-    m_stream << std::endl;
+    m_stream << oneLine(text) << std::endl;
+}
+
+void StderrMessages::showReport(const std::string& text, const std::string& title, int step,
+                                std::int32_t code)
+{
+    if (!m_reasons) {
+        show(text, title, Icon::Critical);
+        return;
+    }
+    show(text + " (" + m_reasons(step, code) + ")", title, Icon::Critical);
 }

@@ -21,6 +21,8 @@ public:
     explicit StderrMessages(std::ostream& stream, Reasons reasons = {});
 
     void show(const std::string& text, const std::string& title, Icon icon) override;
+    void showReport(const std::string& text, const std::string& title, int step,
+                    std::int32_t code) override;
 
 private:
     std::ostream& m_stream;
