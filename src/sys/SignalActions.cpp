@@ -36,7 +36,7 @@ void SignalActions::restore(int signal) const noexcept
 
 const std::vector<int>& SignalActions::ending()
 {
-    // The fault signalNumbers (SEGV, BUS, FPE, ILL, ABRT, TRAP, SYS) are left out: raised by the
+    // The fault signals (SEGV, BUS, FPE, ILL, ABRT, TRAP, SYS) are left out: raised by the
     // program's own instruction, a handler that returns would run into it again. A crash is
     // what the push-to-talk watchdog is for.
     static const std::vector<int> signalNumbers = [] {

@@ -7,7 +7,8 @@
 // While it lives, the given signals run one handler instead of their action. A signal that
 // the caller set to be ignored (nohup, a service manager) stays ignored, and the destructor
 // puts back the action that was there before, which may be another handler. This is the one
-// place that changes signal actions.
+// place that catches signals; besides it, only the mains set SIGPIPE to be ignored before any
+// thread starts, and the watchdog process ignores a terminal's signals.
 class SignalActions
 {
 public:

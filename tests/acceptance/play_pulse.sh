@@ -79,10 +79,7 @@ stop_play() {
     # ignored signal stays ignored: this one is put back to its default first.
     env --default-signal=INT "$render" --play -s DTMF1 -t 10000 "$@" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
     pid=$!
-    for _ in $(seq 200); do
-        [[ -z "$(pactl list short sink-inputs)" ]] || break
-        sleep 0.05
-    done
+    wait_stream || true
     sleep 1
     kill "-$signal" "$pid"
     wait "$pid" || status=$?
@@ -140,10 +137,7 @@ keying() {
     # kill -9 one second into a keyed 10 s call.
     "$render" --play -s DTMF1 -t 10000 --ptt "cm108:$fifo" -- 5 &
     pid=$!
-    for _ in $(seq 200); do
-        [[ -z "$(pactl list short sink-inputs)" ]] || break
-        sleep 0.05
-    done
+    wait_stream || true
     sleep 1
     killed=$(now_ms)
     kill -9 "$pid"
@@ -152,15 +146,7 @@ keying() {
     first=$(head -1 "$log" | cut -d' ' -f1)
     echo "kill -9 at +$((killed - first)) ms; the stand-in's reports:"
     awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }' "$log"
-    [[ "$(sed -n 3p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
-        { echo "the line was not released after kill -9" >&2; return 1; }
-    (($(sed -n 3p "$log" | cut -d' ' -f1) - killed <= 300)) ||
-        { echo "released later than 300 ms after kill -9" >&2; return 1; }
-    sleep 0.3
-    if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
-        echo "a watchdog process is left" >&2
-        return 1
-    fi
+    expect_watchdog_release "$log" 3 "$killed" "$fifo"
 
     # SIGUSR1: the line is released and the status says which signal.
     stop_play USR1 138 --ptt "cm108:$fifo"

@@ -222,3 +222,27 @@ wait_lines() {
     done
     return 1
 }
+
+# wait_stream: up to 10 s for a stream to appear on the server, that is for a play to start.
+wait_stream() {
+    for _ in $(seq 200); do
+        [[ -z "$(pactl list short sink-inputs)" ]] || return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# expect_watchdog_release LOG N KILLED_MS FIFO: after a kill -9 at KILLED_MS, line N of the
+# report log is the release, written within 300 ms by the watchdog, which then ends.
+expect_watchdog_release() {
+    local released="00 00 00 04 00"
+    [[ "$(sed -n "$2p" "$1" | cut -d' ' -f2-)" == "$released" ]] ||
+        { echo "the line was not released after kill -9" >&2; return 1; }
+    (($(sed -n "$2p" "$1" | cut -d' ' -f1) - $3 <= 300)) ||
+        { echo "released later than 300 ms after kill -9" >&2; return 1; }
+    sleep 0.3
+    if pgrep -f -- "--ptt-watchdog cm108:$4" >/dev/null; then
+        echo "a watchdog process is left" >&2
+        return 1
+    fi
+}

@@ -234,15 +234,7 @@ keyed() {
     wait_lines "$log" 9 || true
     echo "kill -9 of the window at +$((killed - first)) ms; the stand-in's reports since:"
     tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
-    [[ "$(sed -n 9p "$log" | cut -d' ' -f2-)" == "$released" ]] ||
-        { echo "the line was not released after kill -9" >&2; return 1; }
-    (($(sed -n 9p "$log" | cut -d' ' -f1) - killed <= 300)) ||
-        { echo "released later than 300 ms after kill -9" >&2; return 1; }
-    sleep 0.3
-    if pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null; then
-        echo "a watchdog process is left" >&2
-        return 1
-    fi
+    expect_watchdog_release "$log" 9 "$killed" "$fifo"
 }
 
 rigctld_keyed() {
