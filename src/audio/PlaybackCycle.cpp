@@ -6,6 +6,7 @@
 #include "TickCounter.h"
 #include "Timings.h"
 #include "ToneErrors.h"
+#include "WaitUntil.h"
 #include "modTone.h"
 
 #include <algorithm>
@@ -187,38 +188,39 @@ bool PlaybackCycle::readyToWrite()
 bool PlaybackCycle::writeAndWait()
 {
     std::int32_t failure = m_device.write(m_WaveHandle, m_WaveHeader);
-    const std::uint32_t start = m_ticks.GetTickCount();
-    const std::uint32_t limit = waitLimitMs(m_WaveHeader.dwBufferLength, m_format.nSamplesPerSec);
-    m_waiting = failure == WaveResult::NoError;
-    // Each pass dispatches the pending events, then reads the done flag afresh; between
-    // passes the thread sleeps until an event, the device's wake-up or the next check.
-    while (failure == WaveResult::NoError) {
-        m_events.processPendingEvents();
-        std::uint32_t sleepMs = kLongestSleepMs;
-        if (m_duringWait)
-            sleepMs = std::min(sleepMs, m_duringWait());
-        if (m_stopRequested) {
-            m_waiting = false;
+    if (failure == WaveResult::NoError) {
+        const std::uint32_t start = m_ticks.GetTickCount();
+        Deadline deadline(m_ticks, waitLimitMs(m_WaveHeader.dwBufferLength,
+                                               m_format.nSamplesPerSec));
+        bool played = false;
+        m_waiting = true;
+        // Each pass reads the done flag afresh after the events; between passes the thread
+        // sleeps until an event, the device's wake-up or the next check.
+        const bool ended = waitUntil(m_events, deadline, [&](std::uint64_t& nextPassMs) {
+            nextPassMs = kLongestSleepMs;
+            if (m_duringWait)
+                nextPassMs = std::min<std::uint64_t>(nextPassMs, m_duringWait());
+            if (m_stopRequested)
+                return true;
+            played = (m_WaveHeader.dwFlags.load() & WHDR_DONE) != 0;
+            if (played)
+                return true;
+            failure = m_device.deviceError(m_WaveHandle);
+            return failure != WaveResult::NoError;
+        });
+        m_waiting = false;
+        if (ended && (played || m_stopRequested)) {
+            // The difference modulo 2^32 survives a wrap of the counter.
             m_module.ElapsedMs = static_cast<std::int32_t>(m_ticks.GetTickCount() - start);
+            if (played)
+                return true;
             StopSound();
             m_lastResult = Result::Stopped;
             return false;
         }
-        if ((m_WaveHeader.dwFlags.load() & WHDR_DONE) != 0) {
-            m_waiting = false;
-            const std::uint32_t end = m_ticks.GetTickCount();
-            // The difference modulo 2^32 survives a wrap of the counter.
-            m_module.ElapsedMs = static_cast<std::int32_t>(end - start);
-            return true;
-        }
-        failure = m_device.deviceError(m_WaveHandle);
-        const std::uint32_t waited = m_ticks.GetTickCount() - start;
-        if (failure == WaveResult::NoError && waited >= limit)
+        if (!ended)
             failure = WaveResult::TimedOut;
-        if (failure == WaveResult::NoError)
-            m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, sleepMs)));
     }
-    m_waiting = false;
     report(3, "3. waveOutWrite failed - ", failure);
     StopSound();
     return false;

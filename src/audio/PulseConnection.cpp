@@ -7,6 +7,7 @@
 #include <csignal>
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 
 namespace
 {
@@ -84,12 +85,14 @@ bool PulseConnection::waitLocked(const std::function<bool()>& done, std::chrono:
 {
     if (done())
         return true;
-    timeval when{};
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(limit.count()) * PA_USEC_PER_MSEC);
     Alarm alarm{m_loop};
+    // On the monotonic clock: a wall clock set back while waiting must not lengthen the wait.
+    pa_time_event* event = pa_context_rttime_new(
+        m_context, pa_rtclock_now() + static_cast<pa_usec_t>(limit.count()) * PA_USEC_PER_MSEC,
+        onAlarm, &alarm);
+    if (!event)
+        return done();
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-    pa_time_event* event = api->time_new(api, &when, onAlarm, &alarm);
     while (!done() && !alarm.rang)
         pa_threaded_mainloop_wait(m_loop);
     api->time_free(event);

@@ -6,6 +6,7 @@
 #include "ProcessWatchdog.h"
 #include "RadioOptions.h"
 #include "TickCounter.h"
+#include "WaitUntil.h"
 
 #include <algorithm>
 #include <chrono>
@@ -90,29 +91,27 @@ bool KeyedCall::prepare(double soundMs)
 
 bool KeyedCall::waitForLock(LineLock& lock)
 {
-    const std::uint32_t start = m_ticks.GetTickCount();
-    const auto limit = static_cast<std::uint32_t>(std::lround(m_radio.pttWaitS * 1000));
-    for (;;) {
-        std::string why;
-        const LineLock::Attempt attempt = lock.tryLock(why);
-        if (attempt == LineLock::Attempt::Taken)
-            return true;
-        if (attempt == LineLock::Attempt::Failed) {
-            fail(why);
-            return false;
-        }
-        const std::uint32_t waited = m_ticks.GetTickCount() - start;
-        if (waited >= limit) {
-            const std::string holder = lock.holder();
-            fail(m_line->name() + " is in use by " + (holder.empty() ? "another program" : holder) +
-                 "; waited " + seconds(limit) + " for it (--ptt-wait)");
-            return false;
-        }
-        m_events.processPendingEvents();
+    const auto limitMs = static_cast<std::uint64_t>(std::llround(m_radio.pttWaitS * 1000));
+    Deadline deadline(m_ticks, limitMs);
+    LineLock::Attempt attempt = LineLock::Attempt::Busy;
+    std::string why;
+    const bool ended = waitUntil(m_events, deadline, [&](std::uint64_t& nextPassMs) {
         if (m_stopped)
-            return false;
-        m_events.waitForEvents(std::chrono::milliseconds(std::min(kLockRetryMs, limit - waited)));
+            return true;
+        attempt = lock.tryLock(why);
+        nextPassMs = kLockRetryMs;
+        return attempt != LineLock::Attempt::Busy;
+    });
+    if (attempt == LineLock::Attempt::Taken)
+        return true;
+    if (attempt == LineLock::Attempt::Failed)
+        fail(why);
+    if (!ended) {
+        const std::string holder = lock.holder();
+        fail(m_line->name() + " is in use by " + (holder.empty() ? "another program" : holder) +
+             "; waited " + seconds(static_cast<double>(limitMs)) + " for it (--ptt-wait)");
     }
+    return false;
 }
 
 void KeyedCall::send(const std::string& sequence, const std::function<void()>& onKeying)
@@ -165,20 +164,17 @@ std::uint32_t KeyedCall::keyedMs() const
 // Waits on the event loop, so that a stop ends the wait, and never past the time-out.
 bool KeyedCall::pause(double ms)
 {
-    const auto limit = static_cast<std::uint32_t>(std::lround(ms));
-    const std::uint32_t start = m_ticks.GetTickCount();
-    for (;;) {
-        m_events.processPendingEvents();
-        if (m_stopped || m_cycle.stopRequested())
-            return false;
-        const std::uint32_t rest = duringWait();
-        if (m_failed)
-            return false;
-        const std::uint32_t waited = m_ticks.GetTickCount() - start;
-        if (waited >= limit)
+    Deadline deadline(m_ticks, static_cast<std::uint64_t>(std::llround(std::max(ms, 0.0))));
+    bool interrupted = false;
+    waitUntil(m_events, deadline, [&](std::uint64_t& nextPassMs) {
+        interrupted = m_stopped || m_cycle.stopRequested();
+        if (interrupted)
             return true;
-        m_events.waitForEvents(std::chrono::milliseconds(std::min(limit - waited, rest)));
-    }
+        nextPassMs = duringWait();
+        interrupted = m_failed;
+        return interrupted;
+    });
+    return !interrupted;
 }
 
 std::uint32_t KeyedCall::duringWait()
