@@ -1,41 +1,22 @@
 #include "OutputFile.h"
 
-#include "SignalActions.h"
+#include "ProcessSignals.h"
 
-#include <cstring>
-#include <iterator>
-#include <optional>
-#include <unistd.h>
 #include <utility>
 
 namespace
 {
 
-// A signal that ends the process must not leave the temporary file behind: a render at
-// the size limit takes some 20 s and 2 GB, time enough for a Ctrl-C. While a temporary file
-// exists, these signals remove it and then take their previous course. Only what is
-// async-signal-safe runs in the handler, over a path copied beforehand.
-char g_pendingPath[4096];
-std::optional<SignalActions> g_armed;
-
-extern "C" void removePendingFile(int signal)
-{
-    ::unlink(g_pendingPath);
-    g_armed->restore(signal);
-    ::raise(signal);
-}
-
+// A signal that ends the process must not leave the temporary file behind: a render at the
+// size limit takes some 20 s and 2 GB, time enough for a Ctrl-C.
 void armSignals(const std::string& path)
 {
-    if (path.size() >= sizeof g_pendingPath)
-        return;
-    std::memcpy(g_pendingPath, path.c_str(), path.size() + 1);
-    g_armed.emplace(SignalActions::ending(), removePendingFile);
+    ProcessSignals::setPendingFile(path);
 }
 
 void disarmSignals()
 {
-    g_armed.reset();
+    ProcessSignals::setPendingFile({});
 }
 
 } // namespace

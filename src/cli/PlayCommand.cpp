@@ -7,13 +7,11 @@
 #include "RadioOptions.h"
 #include "RenderCommand.h"
 #include "Renderer.h"
-#include "SignalActions.h"
-#include "SignalWatch.h"
+#include "StopSignals.h"
 #include "TickCounter.h"
 #include "WaveOut.h"
 #include "modTone.h"
 
-#include <algorithm>
 #include <optional>
 #include <ostream>
 
@@ -56,21 +54,22 @@ private:
 class Watching
 {
 public:
-    Watching(SignalWatch* watch, SignalledPlay& play, KeyedCall* call) : m_watch(watch)
+    Watching(StopSignals* stopSignals, SignalledPlay& play, KeyedCall* call)
+        : m_signals(stopSignals)
     {
-        if (m_watch)
-            m_watch->watch([&play, call](int signal) { play.stop(signal, call); });
+        if (m_signals)
+            m_signals->deliverTo([&play, call](int signal) { play.stop(signal, call); });
     }
     ~Watching()
     {
-        if (m_watch)
-            m_watch->unwatch();
+        if (m_signals)
+            m_signals->stopDelivering();
     }
     Watching(const Watching&) = delete;
     Watching& operator=(const Watching&) = delete;
 
 private:
-    SignalWatch* m_watch;
+    StopSignals* m_signals;
 };
 
 // The sound keyed on the line: false when something failed, reported on err.
@@ -111,12 +110,13 @@ int runPlay(modTone& m, const std::string& sequence, int toneSetIndex, const Rad
     }
     if (play.signal() != 0) {
         err << "stopped after " << m.ElapsedMs << " ms" << std::endl;
-        // Ctrl-Z stopped the call and released the line first; the suspension that the user
-        // asked for follows now.
-        const auto& suspending = SignalActions::suspending();
-        if (services.stopSignals &&
-            std::find(suspending.begin(), suspending.end(), play.signal()) != suspending.end())
-            services.stopSignals->suspend(play.signal());
+        // The call was stopped and the line released; now the signal does what the user
+        // asked for: a shell loop of calls stops on Ctrl-C, and Ctrl-Z suspends. The status
+        // is what a shell shows for it, for a suspension that has been continued and for a
+        // caller that cannot see the signal.
+        out.flush();
+        if (services.stopSignals)
+            services.stopSignals->takeUsualCourse(play.signal());
         return 128 + play.signal();
     }
     if (!ok || play.cycle().lastResult() != PlaybackCycle::Result::Played)

@@ -11,7 +11,7 @@ class WaveOut;
 class TickCounter;
 class Messages;
 class EventPump;
-class SignalWatch;
+class StopSignals;
 
 // The platform services that --play plays through.
 struct PlayServices {
@@ -19,7 +19,7 @@ struct PlayServices {
     TickCounter& ticks;
     Messages& messages;
     EventPump& events;
-    SignalWatch* stopSignals = nullptr; // none: a signal ends the process as it would anyway
+    StopSignals* stopSignals = nullptr; // none: a signal ends the process as it would anyway
     LineServices lines = processLineServices();
 };
 

@@ -1,5 +1,6 @@
 #include "LazyWaveOut.h"
-#include "PosixSignalWatch.h"
+#include "ProcessSignals.h"
+#include "ProcessStopSignals.h"
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "RenderCommand.h"
@@ -8,7 +9,7 @@
 #include "WaveOutChoice.h"
 
 #include <QCoreApplication>
-#include <csignal>
+#include <QSocketNotifier>
 #include <iostream>
 
 namespace
@@ -23,7 +24,9 @@ int run(int argc, char* argv[])
     StderrMessages messages(
         std::cerr, [&device](int step, std::int32_t code) { return device.reasonFor(step, code); });
     QtEventPump events;
-    PosixSignalWatch stopSignals;
+    QSocketNotifier signalArrived(ProcessSignals::descriptor(), QSocketNotifier::Read);
+    QObject::connect(&signalArrived, &QSocketNotifier::activated, &ProcessSignals::dispatchPending);
+    ProcessStopSignals stopSignals;
     const PlayServices play{device, ticks, messages, events, &stopSignals};
     return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
 }
@@ -35,9 +38,10 @@ int main(int argc, char* argv[])
     // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
     if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
         return *status;
-    keepSoundServersFromStarting(); // before any thread
-    // A closed pipe on standard output is reported as a write error, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread: signal actions and the environment are the process's, not a thread's.
+    // A closed pipe on standard output is then reported as a write error, not a signal.
+    ProcessSignals::install();
+    keepSoundServersFromStarting();
     std::ios::sync_with_stdio(false);
     return run(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "ProcessWatchdog.h"
 
+#include "ProcessSignals.h"
 #include "PttAddress.h"
 #include "PttLine.h"
 
@@ -47,8 +48,7 @@ int watch(const std::string& text)
 {
     // A terminal's Ctrl-C, Ctrl-\ or Ctrl-Z for the program, or its hang-up, is not for the
     // watchdog, which must outlive the program's release.
-    for (const int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU, SIGHUP, SIGPIPE})
-        std::signal(signal, SIG_IGN);
+    ProcessSignals::install(ProcessSignals::Role::Watchdog);
     const auto say = [](const std::string& word) {
         [[maybe_unused]] const ssize_t sent = ::send(kSocketFd, word.data(), word.size(), 0);
     };

@@ -1,10 +1,10 @@
 #include "Main.h"
 
 #include "AppIcon.h"
-#include "CaughtSignals.h"
 #include "HeldMessages.h"
 #include "OutputChoice.h"
 #include "PlaybackCycle.h"
+#include "ProcessSignals.h"
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
@@ -16,6 +16,7 @@
 #include "modTone.h"
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <csignal>
 #include <iostream>
 #include <optional>
@@ -77,9 +78,12 @@ int run(int argc, char* argv[])
         window->setRadioSend(&*radioSend);
     // A logout, a shutdown or a kill ends the window as its close does, so what was typed
     // is saved; a play is stopped first, and a keyed line released.
-    const CaughtSignals termination({SIGTERM, SIGHUP},
-                                    [&window](int) { window->closeFromOutside(); });
-    return QApplication::exec();
+    QSocketNotifier signalArrived(ProcessSignals::descriptor(), QSocketNotifier::Read);
+    QObject::connect(&signalArrived, &QSocketNotifier::activated, &ProcessSignals::dispatchPending);
+    ProcessSignals::route({SIGTERM, SIGHUP}, [&window](int) { window->closeFromOutside(); });
+    const int status = QApplication::exec();
+    ProcessSignals::unroute({SIGTERM, SIGHUP});
+    return status;
 }
 
 } // namespace
@@ -89,10 +93,10 @@ int main(int argc, char* argv[])
     // The push-to-talk watchdog is this program run again; it needs nothing of the rest.
     if (const auto status = ProcessWatchdog::runIfAsked(argc, argv))
         return *status;
-    keepSoundServersFromStarting(); // before any thread
-    // A radio's control connection that closes under a write must be an error of that write,
-    // not the end of the window and of what was typed in it. Set before any thread, so that
-    // no thread writes before it holds.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread: signal actions and the environment are the process's, not a thread's.
+    // A radio's control connection that closes under a write is then an error of that write,
+    // not the end of the window and of what was typed in it.
+    ProcessSignals::install();
+    keepSoundServersFromStarting();
     return run(argc, argv);
 }

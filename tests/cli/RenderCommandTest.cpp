@@ -1,7 +1,8 @@
 #include "RenderCommand.h"
 
 #include "FakeEventPump.h"
-#include "FakeSignalWatch.h"
+#include "FakeStopSignals.h"
+#include "ProcessSignals.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
 #include "OutputFile.h"
@@ -143,6 +144,7 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
     // Nor does a termination signal while the output is being written.
     const pid_t child = fork();
     if (child == 0) {
+        ProcessSignals::install(); // as main does
         OutputFile output(dir.filePath("signalled.wav").toStdString());
         if (output.open().empty())
             raise(SIGTERM);
@@ -243,7 +245,8 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         {ptt + QStringList{"--ptt-timeout", "1"}, {}, "stall", 0, 0, 1,
          keyed + "reset@1000 close@1000 UNKEY@1000 released@1000",
          "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended"},
-        // Signals: in the sound, in the lead, in the tail; Ctrl-Z suspends only once released.
+        // Signals: in the sound, in the lead, in the tail; each takes its usual course (the end
+        // of the process, or Ctrl-Z's suspension) only once the line is released.
         {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
         {ptt, {}, "", SIGUSR1, 500, 138, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
         {ptt, {}, "", SIGTSTP, 500, 148, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
@@ -263,7 +266,7 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         FakeWaveOut wave;
         FakeTickCounter ticks;
         FakeEventPump events;
-        FakeSignalWatch stopSignals;
+        FakeStopSignals stopSignals;
         std::ostringstream out, err;
         StderrMessages messages{err};
         std::string timeline;
@@ -300,7 +303,7 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         EXPECT_EQ(runRenderCommand(args, out, err, &play), row.status) << row.timeline;
         EXPECT_EQ(timeline, row.timeline);
         EXPECT_THAT(err.str(), StartsWith(row.err)) << row.timeline;
-        EXPECT_FALSE(stopSignals.watching()) << row.timeline;
-        EXPECT_EQ(stopSignals.suspended, row.signal == SIGTSTP ? SIGTSTP : 0) << row.timeline;
+        EXPECT_FALSE(stopSignals.delivering()) << row.timeline;
+        EXPECT_EQ(stopSignals.taken, row.signal) << row.timeline;
     }
 }
