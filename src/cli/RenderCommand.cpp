@@ -15,7 +15,6 @@
 #include "ToneSetNames.h"
 #include "modTone.h"
 
-#include <QtGlobal>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -27,6 +26,9 @@ namespace
 {
 
 constexpr const char* kProgram = "quorvel-render: ";
+#define QUORVEL_TEXT(x) #x
+#define QUORVEL_STRING(x) QUORVEL_TEXT(x)
+constexpr const char* kVersion = QUORVEL_STRING(QUORVEL_VERSION);
 
 bool endsWithWav(const std::string& path)
 {
@@ -123,12 +125,12 @@ int usageError(std::ostream& err, const std::string& message)
     return 2;
 }
 
-int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                const PlayServices* play);
 
 } // namespace
 
-int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                      const PlayServices* play)
 {
     const int status = runCommand(arguments, out, err, play);
@@ -145,7 +147,7 @@ int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostre
 namespace
 {
 
-int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                const PlayServices* play)
 {
     auto parsed = parseRenderOptions(arguments);
@@ -157,7 +159,7 @@ int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& er
         return 0;
     }
     if (options.version) {
-        out << "quorvel-render " << QT_STRINGIFY(QUORVEL_VERSION) << '\n';
+        out << "quorvel-render " << kVersion << '\n';
         return 0;
     }
     if (options.radio.listDevices) {

@@ -2,10 +2,11 @@
 
 #include "KeyedCall.h"
 
-#include <QStringList>
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 class WaveOut;
 class TickCounter;
@@ -27,5 +28,5 @@ struct PlayServices {
 // or, with --play, plays them through the playback cycle on the given services.
 // Returns the exit status: 0 success, 1 runtime error or failed device step, 2 usage error,
 // 128 + the signal's number when a signal stopped a play.
-int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                      const PlayServices* play = nullptr);

@@ -2,10 +2,10 @@
 
 #include "RadioOptions.h"
 
-#include <QStringList>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 // What the command line asked for, before any tone-set file is read.
 struct RenderOptions {
@@ -32,4 +32,4 @@ struct UsageError {
 
 // Parses the arguments (the program name first). A usage error names the bad option
 // or value.
-std::variant<RenderOptions, UsageError> parseRenderOptions(const QStringList& arguments);
+std::variant<RenderOptions, UsageError> parseRenderOptions(const std::vector<std::string>& arguments);

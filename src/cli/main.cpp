@@ -1,15 +1,13 @@
 #include "LazyWaveOut.h"
+#include "PollEventPump.h"
 #include "ProcessSignals.h"
 #include "ProcessStopSignals.h"
 #include "ProcessWatchdog.h"
-#include "QtEventPump.h"
 #include "RenderCommand.h"
 #include "StderrMessages.h"
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
 #include <iostream>
 
 namespace
@@ -17,18 +15,17 @@ namespace
 
 int run(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
     // Made when --play or --list-devices first needs it: nothing else asks a sound server.
     LazyWaveOut device(makeWaveOut);
     SteadyTickCounter ticks;
     StderrMessages messages(
         std::cerr, [&device](int step, std::int32_t code) { return device.reasonFor(step, code); });
-    QtEventPump events;
-    QSocketNotifier signalArrived(ProcessSignals::descriptor(), QSocketNotifier::Read);
-    QObject::connect(&signalArrived, &QSocketNotifier::activated, &ProcessSignals::dispatchPending);
+    PollEventPump events;
+    events.watch(ProcessSignals::descriptor(), &ProcessSignals::dispatchPending);
     ProcessStopSignals stopSignals;
     const PlayServices play{device, ticks, messages, events, &stopSignals};
-    return runRenderCommand(QCoreApplication::arguments(), std::cout, std::cerr, &play);
+    return runRenderCommand(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
+                            &play);
 }
 
 } // namespace

@@ -10,3 +10,7 @@
 // only when they were equal characters. The repeat tone compares neighbours, so "Ωπ" stays
 // two different silent tones instead of becoming "??", which it would send as "?E".
 std::string narrowSequence(std::u32string_view typed);
+
+// A command-line argument in UTF-8 as characters; a byte that starts no valid character reads
+// as U+FFFD, as a text box would show it.
+std::u32string decodeUtf8(std::string_view bytes);

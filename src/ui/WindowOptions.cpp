@@ -1,6 +1,6 @@
 #include "WindowOptions.h"
 
-#include <QCommandLineParser>
+#include "OptionTable.h"
 
 namespace
 {
@@ -18,34 +18,29 @@ const char* const kExamples =
 
 std::variant<WindowOptions, WindowUsageError> parseWindowOptions(const QStringList& arguments)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(kDescription);
-    const QCommandLineOption help({"h", "help"}, "Show this help.");
-    const QCommandLineOption version({"v", "version"}, "Show the version.");
-    parser.addOption(help);
-    parser.addOption(version);
-    addRadioOptions(parser, false);
+    OptionTable table("quorvel", "[options]", kDescription);
+    table.add({{"h,help", "Show this help.", ""}, {"v,version", "Show the version.", ""}});
+    addRadioOptions(table, false);
 
     WindowOptions options;
-    // Whether or not an application exists yet, the usage names the program as people type it.
-    QString usage = parser.helpText();
-    usage.replace(0, usage.indexOf('\n'), QStringLiteral("Usage: quorvel [options]"));
-    options.helpText = usage.toStdString() + kExamples;
-    if (!parser.parse(arguments))
-        return WindowUsageError{parser.errorText().toStdString(), options.helpText};
-    if (parser.isSet(help)) {
+    options.helpText = table.helpText() + kExamples;
+    std::vector<std::string> words;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        words.push_back(arguments[i].toStdString());
+    if (!table.parse(words))
+        return WindowUsageError{table.errorText(), options.helpText};
+    if (table.isSet("help")) {
         options.help = true;
         return options;
     }
-    if (parser.isSet(version)) {
+    if (table.isSet("version")) {
         options.version = true;
         return options;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return WindowUsageError{"unexpected argument '" +
-                                    parser.positionalArguments().front().toStdString() + "'",
+    if (!table.positionalArguments().empty())
+        return WindowUsageError{"unexpected argument '" + table.positionalArguments().front() + "'",
                                 options.helpText};
-    if (auto error = readRadioOptions(parser, options.radio, nullptr))
+    if (auto error = readRadioOptions(table, options.radio, nullptr))
         return WindowUsageError{*error, options.helpText};
     return options;
 }

@@ -2,15 +2,16 @@
 
 #include "FakeEventPump.h"
 #include "FakeStopSignals.h"
-#include "ProcessSignals.h"
 #include "FakeTickCounter.h"
 #include "FakeWaveOut.h"
 #include "OutputFile.h"
+#include "ProcessSignals.h"
 #include "RecordingPttLine.h"
 #include "RecordingWatchdog.h"
 #include "StderrMessages.h"
 
 #include <QDir>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <csignal>
 #include <filesystem>
@@ -21,6 +22,16 @@
 
 using namespace std::string_literals;
 using testing::StartsWith;
+
+// The arguments as the tests write them, handed over as a main would: bytes in UTF-8.
+static int runRenderCommand(const QStringList& arguments, std::ostream& out, std::ostream& err,
+                            const PlayServices* play)
+{
+    std::vector<std::string> words;
+    for (const QString& argument : arguments)
+        words.push_back(argument.toStdString());
+    return runRenderCommand(words, out, err, play);
+}
 
 TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
 {

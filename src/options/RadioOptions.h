@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-class QCommandLineParser;
+class OptionTable;
 
 // The options for sending into a radio: call framing, push-to-talk and the output device.
 struct RadioOptions {
@@ -21,15 +21,15 @@ struct RadioOptions {
 };
 
 // withListing: --list-devices too, for a program that can print and exit.
-void addRadioOptions(QCommandLineParser& parser, bool withListing = true);
+void addRadioOptions(OptionTable& table, bool withListing = true);
 
 // The lowest --level: below it a keyed transmitter would send what is silence on the air.
 constexpr double kLowestLevelDb = -80;
 
-// Reads the options after parser.parse(); returns a usage error naming the bad option or
+// Reads the options after table.parse(); returns a usage error naming the bad option or
 // value, or nothing. playOption names the option without which --ptt and --device mean
 // nothing (quorvel-render's --play); null where every run plays (the window).
-std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options,
+std::optional<std::string> readRadioOptions(const OptionTable& table, RadioOptions& options,
                                             const char* playOption = "play");
 
 // Examples for --help.

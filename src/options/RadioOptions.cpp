@@ -2,8 +2,8 @@
 
 #include "DurationText.h"
 
-#include <QCommandLineParser>
-#include <cmath>
+#include "OptionReader.h"
+#include "OptionTable.h"
 
 const char* const kRadioExamples =
     "Key a radio through a CM108 USB interface (GPIO 3) and send a ZVEI1 call twice,\n"
@@ -20,58 +20,11 @@ namespace
 // The longest a transmitter is kept keyed around the sound.
 constexpr double kLongestPttWaitMs = 60000;
 
-class Reader
-{
-public:
-    explicit Reader(const QCommandLineParser& parser) : m_parser(parser) {}
-
-    bool isSet(const char* name) const { return m_parser.isSet(name); }
-    const std::optional<std::string>& error() const { return m_error; }
-
-    // A number as a duration box takes it; below is its lowest and above its highest value.
-    void number(const char* name, double& value, double lowest, double highest,
-                const char* what = "a number of milliseconds")
-    {
-        if (!isSet(name) || m_error)
-            return;
-        const std::string text = m_parser.value(name).toStdString();
-        const auto read = parseDurationText(text);
-        if (!read)
-            fail(name, text, std::string("is not ") + what + " (" + kNumberSyntax + ")");
-        else if (*read < lowest)
-            fail(name, text,
-                 lowest == 0 ? "is negative"
-                             : "is less than " + std::to_string(std::lround(lowest)));
-        else if (*read > highest)
-            fail(name, text, "is more than " + std::to_string(std::lround(highest)));
-        else
-            value = *read;
-    }
-
-    void needs(const char* name, const char* other, bool present)
-    {
-        if (!m_error && isSet(name) && !present)
-            m_error = std::string("--") + name + " needs " + other;
-    }
-
-    void fail(const char* name, const std::string& text, const std::string& why)
-    {
-        if (!m_error)
-            m_error = std::string("invalid value for --") + name + ": '" + text + "' " + why;
-    }
-
-    QString value(const char* name) const { return m_parser.value(name); }
-
-private:
-    const QCommandLineParser& m_parser;
-    std::optional<std::string> m_error;
-};
-
 } // namespace
 
-void addRadioOptions(QCommandLineParser& parser, bool withListing)
+void addRadioOptions(OptionTable& table, bool withListing)
 {
-    parser.addOptions({
+    table.add({
         {"lead-in", "Silence before the first tone, in ms (default 0).", "MS"},
         {"tail", "Silence after the last tone, in ms (default 0).", "MS"},
         {"first-tone", "The first tone of each sequence lasts MS instead of the tone duration.",
@@ -100,21 +53,23 @@ void addRadioOptions(QCommandLineParser& parser, bool withListing)
          "(default 30).",
          "S"},
         {"verbose", "Let hamlib's own messages through to standard error (rigctld: and rig: "
-                    "lines); without it only the program's own messages are shown."},
+                    "lines); without it only the program's own messages are shown.",
+         ""},
         {"device", "Play on this output (a name from --list-devices) instead of the default.",
          "NAME"},
     });
     if (withListing)
-        parser.addOption({"list-devices", "Print the audio outputs, one a line: name, a tab and "
-                                          "a description; the default output's line ends in a "
-                                          "tab and \"default\"."});
+        table.add({{"list-devices",
+                    "Print the audio outputs, one a line: name, a tab and a description; the "
+                    "default output's line ends in a tab and \"default\".",
+                    ""}});
 }
 
-std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, RadioOptions& options,
+std::optional<std::string> readRadioOptions(const OptionTable& table, RadioOptions& options,
                                             const char* playOption)
 {
-    Reader read(parser);
-    constexpr double kAny = 1e300;
+    OptionReader read(table);
+    constexpr double kAny = OptionReader::kAny;
     CallFraming& framing = options.framing;
     read.number("lead-in", framing.leadInMs, 0, kAny);
     read.number("tail", framing.tailMs, 0, kAny);
@@ -124,18 +79,13 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     }
     read.number("call-gap", framing.callGapMs, 0, kAny);
     read.number("level", framing.levelDb, kLowestLevelDb, 0, "a number of decibels");
-    if (read.isSet("calls") && !read.error()) {
-        bool ok = false;
-        framing.calls = read.value("calls").toInt(&ok);
-        if (!ok || framing.calls < 1)
-            read.fail("calls", read.value("calls").toStdString(), "is not a count of 1 or more");
-    }
+    read.count("calls", framing.calls, 1, "is not a count of 1 or more");
     read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
     read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
     read.number("ptt-timeout", options.pttTimeoutS, 0, kAny, "a number of seconds");
     read.number("ptt-wait", options.pttWaitS, 0, kAny, "a number of seconds");
     if (read.isSet("ptt") && !read.error()) {
-        auto address = parsePttAddress(read.value("ptt").toStdString());
+        auto address = parsePttAddress(read.value("ptt"));
         if (auto* why = std::get_if<std::string>(&address))
             return "--ptt: " + *why;
         options.ptt = std::get<PttAddress>(address);
@@ -148,8 +98,8 @@ std::optional<std::string> readRadioOptions(const QCommandLineParser& parser, Ra
     }
     for (const char* name : {"ptt-lead", "ptt-tail", "ptt-timeout", "ptt-wait"})
         read.needs(name, "--ptt", options.ptt.has_value());
-    options.listDevices = parser.optionNames().contains("list-devices"); // not every program has it
+    options.listDevices = table.has("list-devices") && read.isSet("list-devices");
     if (read.isSet("device"))
-        options.device = read.value("device").toStdString();
+        options.device = read.value("device");
     return read.error();
 }
