@@ -8,11 +8,11 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-qpa-plugins libqt6svg6 libpulse-dev libasound2-dev
     fonts-liberation2
-    libsndfile1-dev libhamlib-dev libhamlib-utils
+    libsndfile1-dev libhamlib-dev libhamlib-utils libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     pipewire wireplumber pipewire-pulse dbus
-    xvfb xauth xdotool xclip python3 procps
+    xvfb xauth xdotool xclip python3 procps bsdutils
     desktop-file-utils appstream groff-base
     dpkg-dev lintian file gzip man-db
 )

@@ -12,6 +12,7 @@
 #include "ToneErrors.h"
 #include "ToneSetCatalog.h"
 #include "ToneSetFile.h"
+#include "ToneSetSearchPaths.h"
 #include "ToneSetNames.h"
 #include "modTone.h"
 
@@ -89,24 +90,43 @@ std::string writeSamples(const RenderOptions& options, const PcmBuffer& buffer, 
     return reason.empty() ? file.commit() : file.failure(reason);
 }
 
-// Reads the tone-set file into the catalogue and the table. Problems inside the file are
-// warnings and its valid sets stay usable; a file named with --tonesets must be readable.
-// When no file was read, `notRead` says which file was looked for and why.
+// Reads the tone-set file into the catalogue and the table: the one named with --tonesets,
+// which must be readable, or the first that exists where tone sets are looked for. Problems
+// inside the file are warnings and its valid sets stay usable. `read` names the file read;
+// otherwise `notRead` says which files were looked for and why none was read.
 std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog& catalog,
-                                   ToneTable& tones, std::ostream& err, std::string& notRead)
+                                   ToneTable& tones, std::ostream& err, std::string& read,
+                                   std::string& notRead)
 {
     const bool named = options.toneSetsFile.has_value();
-    const std::filesystem::path path = named ? *options.toneSetsFile : kToneSetFileName;
+    const auto shown = [](const std::filesystem::path& path) {
+        std::error_code ec;
+        const std::filesystem::path where = std::filesystem::absolute(path, ec);
+        return "'" + (ec ? path.string() : where.string()) + "'";
+    };
+    std::optional<std::filesystem::path> found;
     std::error_code ec;
-    const std::string where = std::filesystem::absolute(path, ec).string();
-    notRead = "no tone-set file was read: '" + (ec ? path.string() : where) + "' ";
-    if (!std::filesystem::exists(path, ec)) {
-        notRead += "was not found";
-        if (!named)
+    if (named) {
+        found = *options.toneSetsFile;
+        if (!std::filesystem::exists(*found, ec)) {
+            err << kProgram << "tone-set file '" << found->string() << "' not found\n";
+            return 1;
+        }
+    } else {
+        std::string looked;
+        for (const std::filesystem::path& path : toneSetSearchPaths()) {
+            if (std::filesystem::exists(path, ec)) {
+                found = path;
+                break;
+            }
+            looked += (looked.empty() ? "" : ", ") + shown(path);
+        }
+        if (!found) {
+            notRead = "no tone-set file was read: none was found (looked for " + looked + ")";
             return std::nullopt;
-        err << kProgram << "tone-set file '" << path.string() << "' not found\n";
-        return 1;
+        }
     }
+    const std::filesystem::path& path = *found;
     const ToneSetLoadResult result = LoadToneSets(tones, catalog, path);
     if (named && !result.fileRead) {
         err << kProgram << "cannot read tone-set file '" << path.string()
@@ -115,8 +135,42 @@ std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog&
     }
     for (const std::string& problem : result.problems.lines())
         err << kProgram << "warning: " << path.string() << ": " << problem << '\n';
-    notRead = result.fileRead ? std::string() : notRead + "cannot be read: " + result.readError;
+    if (result.fileRead)
+        read = shown(path);
+    else
+        notRead = "no tone-set file was read: " + shown(path) + " cannot be read: " + result.readError;
     return std::nullopt;
+}
+
+// Names the characters of the sequence that are no symbol and sound as silence, once each,
+// in the order typed; empty when there are none. DTMF's * and # are E and F here.
+std::string silenceWarning(const std::string& typed, int index)
+{
+    std::vector<std::string> silent;
+    for (std::size_t i = 0; i < typed.size();) {
+        std::size_t end = i + 1; // a UTF-8 character's continuation bytes go with it
+        while (end < typed.size() && (static_cast<unsigned char>(typed[end]) & 0xC0) == 0x80)
+            ++end;
+        const std::string c = typed.substr(i, end - i);
+        i = end;
+        const bool symbol = c.size() == 1 && ((c[0] >= '0' && c[0] <= '9') ||
+                                              (c[0] >= 'A' && c[0] <= 'F') || c[0] == ' ');
+        if (!symbol && std::find(silent.begin(), silent.end(), c) == silent.end())
+            silent.push_back(c);
+    }
+    if (silent.empty())
+        return {};
+    std::string text;
+    for (std::size_t i = 0; i < silent.size(); ++i)
+        text += (i == 0 ? "'" : i + 1 == silent.size() ? " and '" : ", '") + silent[i] + "'";
+    text += silent.size() == 1 ? " is not a symbol and sounds as silence"
+                               : " are not symbols and sound as silence";
+    if (index == 0 || index == 1) {
+        for (const auto& [key, symbol] : {std::pair{"*", "E"}, {"#", "F"}})
+            if (std::find(silent.begin(), silent.end(), key) != silent.end())
+                text += std::string("; DTMF's ") + key + " is " + symbol;
+    }
+    return text;
 }
 
 int usageError(std::ostream& err, const std::string& message)
@@ -126,14 +180,14 @@ int usageError(std::ostream& err, const std::string& message)
 }
 
 int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-               const PlayServices* play);
+               const PlayServices* play, bool outIsTerminal);
 
 } // namespace
 
 int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                     const PlayServices* play)
+                     const PlayServices* play, bool outIsTerminal)
 {
-    const int status = runCommand(arguments, out, err, play);
+    const int status = runCommand(arguments, out, err, play, outIsTerminal);
     // Standard output is checked once, when everything has been written to it: a list, a
     // play's report or the samples on a full disk or a closed pipe must not be lost without a
     // word, nor with a success status.
@@ -148,7 +202,7 @@ namespace
 {
 
 int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-               const PlayServices* play)
+               const PlayServices* play, bool outIsTerminal)
 {
     auto parsed = parseRenderOptions(arguments);
     if (const auto* usage = std::get_if<UsageError>(&parsed))
@@ -172,17 +226,22 @@ int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     ToneSetCatalog catalog;
     modTone m;
     LoadDtmfTable(m.Tones);
-    std::string notRead;
-    if (const auto status = loadToneSetFile(options, catalog, m.Tones, err, notRead))
+    std::string read, notRead;
+    if (const auto status = loadToneSetFile(options, catalog, m.Tones, err, read, notRead))
         return *status;
     if (options.list) {
+        // Standard output keeps one line a set, as scripts read it.
+        err << kProgram << (read.empty() ? notRead : "tone sets read from " + read) << '\n';
         printList(catalog, out);
         return 0;
     }
 
     int index = options.index.value_or(0);
     if (options.setName) {
-        const auto found = catalog.indexOf(*options.setName);
+        std::string ambiguity;
+        const auto found = catalog.indexOf(*options.setName, &ambiguity);
+        if (!ambiguity.empty())
+            return usageError(err, ambiguity);
         if (!found)
             return usageError(err, "unknown tone set '" + *options.setName + "' (see --list)" +
                                        (notRead.empty() ? "" : "; " + notRead));
@@ -191,6 +250,12 @@ int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     if (index >= static_cast<int>(catalog.entries().size()))
         return usageError(err, "no tone set with index " + std::to_string(index) + " (see --list)");
     applyPresets(catalog, index, options);
+    // Samples are binary: in a terminal they are noise, and may set its modes.
+    if (!options.play && options.output.empty() && outIsTerminal)
+        return usageError(err, "standard output is a terminal: write the samples to a file "
+                               "with -o FILE, or to a pipe");
+    if (const std::string warning = silenceWarning(options.sequenceText, index); !warning.empty())
+        err << kProgram << "warning: " << warning << '\n';
     if (options.play && options.sequence.empty())
         return usageError(err, "nothing to play: the sequence is empty");
     if (options.play && !play) {

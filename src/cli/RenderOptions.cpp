@@ -24,8 +24,7 @@ const char* const kExamples =
     "  quorvel-render --play -s DTMF1 \"0123456789ABCDEF 1470\"\n"
     "Export a ZVEI1 call to WAV: the set's 70 ms tones, no pause between\n"
     "tones, the repeat tone on (a repeated digit is sent as E):\n"
-    "  quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r \\\n"
-    "      -o call.wav 12345\n";
+    "  quorvel-render -s ZVEI1 -p 0 -r -o call.wav 12345\n";
 
 } // namespace
 
@@ -38,14 +37,20 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const std::vector<std
         {"i,index",
          "Tone-set index as in the selector: 0 DTMF1, 1 DTMF2, 2.. file sets (default 0).", "K"},
         {"s,set",
-         "Tone set by name: DTMF1, DTMF2 (or their entry texts), or a file set's name.", "NAME"},
+         "Tone set by name, in any case: DTMF1, DTMF2 (or their entry texts), or a file set's "
+         "name.",
+         "NAME"},
         {"t,tone", "Tone duration in ms (default: the set's preset).", "MS"},
         {"p,pause", "Pause between tones in ms (default: the set's preset).", "MS"},
         {"q,seq-pause", "Pause for each blank, between sequences, in ms (default 300).", "MS"},
         {"r,repeat-tone", "Send a symbol equal to the one before it as E.", ""},
-        {"l,list", "Print the tone sets: index, name and default duration, tab-separated.", ""},
+        {"l,list",
+         "Print the tone sets: index, name and default duration, tab-separated; the file read "
+         "is named on standard error.",
+         ""},
         {"f,tonesets",
-         "Tone-set file to read (default: TONESETS.INI in the current directory, if there is one).",
+         "Tone-set file to read (default: the first TONESETS.INI in the current directory, "
+         "$XDG_DATA_HOME/quorvel, then each $XDG_DATA_DIRS entry's quorvel folder).",
          "FILE"},
         {"play", "Play the sequence on the default audio output and print the measured play time.",
          ""},
@@ -118,7 +123,8 @@ std::variant<RenderOptions, UsageError> parseRenderOptions(const std::vector<std
             return UsageError{"missing SEQUENCE (see --help)"};
     } else {
         // One byte per character, as the window hands its text to the renderer.
-        options.sequence = narrowSequence(decodeUtf8(positional.front()));
+        options.sequenceText = positional.front();
+        options.sequence = narrowSequence(decodeUtf8(options.sequenceText));
     }
     return options;
 }

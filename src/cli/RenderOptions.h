@@ -22,6 +22,7 @@ struct RenderOptions {
     bool play = false;  // play on the default output device instead of writing samples
     std::string output; // empty or "-" for standard output
     std::string sequence;
+    std::string sequenceText; // as typed, in UTF-8
     std::string helpText;
     RadioOptions radio; // framing, push-to-talk, output device
 };

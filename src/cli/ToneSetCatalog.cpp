@@ -11,6 +11,20 @@ ToneSetCatalog::ToneSetCatalog()
 namespace
 {
 
+// ASCII letters only: a name's other bytes may be in any code page.
+bool sameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+        if (lower(x) != lower(y))
+            return false;
+    }
+    return true;
+}
+
 // The bytes of a UTF-8 text as Latin-1, when every character is in Latin-1.
 std::optional<std::string> latin1Reading(std::string_view utf8)
 {
@@ -34,14 +48,34 @@ std::optional<std::string> latin1Reading(std::string_view utf8)
 
 } // namespace
 
-std::optional<int> ToneSetCatalog::indexOf(const std::string& name) const
+std::optional<int> ToneSetCatalog::indexOf(const std::string& name, std::string* ambiguity) const
 {
     if (const auto index = exactIndexOf(name))
         return index;
     const auto latin1 = latin1Reading(name);
-    if (latin1 && *latin1 != name)
-        return exactIndexOf(*latin1);
-    return std::nullopt;
+    if (latin1 && *latin1 != name) {
+        if (const auto index = exactIndexOf(*latin1))
+            return index;
+    }
+    // Then regardless of case, as people type a set's name: "zvei1" for ZVEI1. Two sets
+    // whose names differ only in case are both named rather than one guessed.
+    std::optional<int> found;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const std::string& text = i == 0 ? std::string("DTMF1") : i == 1 ? std::string("DTMF2")
+                                                                          : m_entries[i].text;
+        if (!sameIgnoringCase(text, name) && !(latin1 && sameIgnoringCase(text, *latin1)))
+            continue;
+        if (!found) {
+            found = static_cast<int>(i);
+        } else if (text != m_entries[static_cast<std::size_t>(*found)].text) {
+            if (ambiguity)
+                *ambiguity = "tone set '" + name + "' could be '" +
+                             listText(m_entries[static_cast<std::size_t>(*found)].text) +
+                             "' or '" + listText(text) + "'; give the name as it is written";
+            return std::nullopt;
+        }
+    }
+    return found;
 }
 
 std::string ToneSetCatalog::listText(std::string_view name)

@@ -33,9 +33,11 @@ public:
     const std::vector<ToneSetEntry>& entries() const { return m_entries; }
 
     // The index of a set by name: "DTMF1" and "DTMF2" or their entry texts, else the
-    // first file set whose name matches exactly. The name comes in UTF-8; a file written in
-    // a single-byte code page holds names that are not, so its Latin-1 reading is tried too.
-    std::optional<int> indexOf(const std::string& name) const;
+    // first file set whose name matches exactly, else the one whose name matches ignoring the
+    // case of ASCII letters. The name comes in UTF-8; a file written in a single-byte code page
+    // holds names that are not, so its Latin-1 reading is tried too. A name that matches two
+    // different names ignoring case finds none, and ambiguity says which two.
+    std::optional<int> indexOf(const std::string& name, std::string* ambiguity = nullptr) const;
 
     // --list's text for a name: one line, one field. Control characters are written as C
     // escapes (\r, \n, \t, others in octal) and a backslash as \\, so that a name holding

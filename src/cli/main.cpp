@@ -9,6 +9,7 @@
 #include "WaveOutChoice.h"
 
 #include <iostream>
+#include <unistd.h>
 
 namespace
 {
@@ -25,7 +26,7 @@ int run(int argc, char* argv[])
     ProcessStopSignals stopSignals;
     const PlayServices play{device, ticks, messages, events, &stopSignals};
     return runRenderCommand(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                            &play);
+                            &play, ::isatty(STDOUT_FILENO) == 1);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ const char* const kRadioExamples =
     "      --device NAME --ptt cm108:/dev/hidraw0 --first-tone 700 --calls 2 \\\n"
     "      --call-gap 600 12345\n"
     "Key the radio through the rigctld that a digital-mode program already shares:\n"
-    "  quorvel-render -s DTMF1 --play --device NAME --ptt rigctld -- \"123#\"\n";
+    "  quorvel-render -s DTMF1 --play --device NAME --ptt rigctld -- 123F\n";
 
 namespace
 {

@@ -32,7 +32,7 @@ int run(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     auto parsed = parseWindowOptions(arguments);
     if (const auto* usage = std::get_if<WindowUsageError>(&parsed)) {
-        std::cerr << "quorvel: " << usage->message << "\n\n" << usage->usage;
+        std::cerr << "quorvel: " << usage->message << "\nTry 'quorvel --help'.\n";
         return 2;
     }
     const WindowOptions& options = std::get<WindowOptions>(parsed);

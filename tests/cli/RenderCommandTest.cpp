@@ -36,6 +36,9 @@ static int runRenderCommand(const QStringList& arguments, std::ostream& out, std
 TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
 {
     QTemporaryDir dir;
+    // No tone-set file of this machine's user or system is looked at.
+    setenv("XDG_DATA_HOME", dir.filePath("nowhere").toUtf8().constData(), 1);
+    setenv("XDG_DATA_DIRS", dir.filePath("nowhere").toUtf8().constData(), 1);
     FakeWaveOut device;
     FakeTickCounter ticks;
     FakeEventPump events;
@@ -97,14 +100,17 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
         bad << ">Bad,x\r\n";
     bad.close();
     const std::string warnings = run({"-f", dir.filePath("bad.ini"), "-l"});
-    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 16);
-    EXPECT_THAT(warnings, testing::EndsWith(": \u2026 and 5 more problems\n"));
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 17);
+    EXPECT_THAT(warnings, testing::HasSubstr(": \u2026 and 5 more problems\nquorvel-render: tone "
+                                             "sets read from '" +
+                                             dir.filePath("bad.ini").toStdString() + "'\n"));
 
     // Text as typed: two different characters never make a repeat tone; two equal ones do.
     const std::pair<QString, std::vector<std::int16_t>> typed[] = {
         {"Ωπ", {0, 0, 0}}, {"ΩΩ?", {0, 0, 25273, 0, 0}}, {"é?", {0, 0, 0}}};
     for (const auto& [text, samples] : typed) {
-        ASSERT_EQ(run({"-r", "-t", "0", "-p", "0", "-q", "0", "--", text}), "0 ");
+        ASSERT_THAT(run({"-r", "-t", "0", "-p", "0", "-q", "0", "--", text}),
+                    StartsWith("0 quorvel-render: warning: '"));
         EXPECT_EQ(out.str(),
                   std::string(reinterpret_cast<const char*>(samples.data()), 2 * samples.size()));
     }
@@ -132,9 +138,10 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
                            "60000"));
     EXPECT_THAT(run({"-s", "Nope", "1"}),
                 StartsWith("2 quorvel-render: unknown tone set 'Nope' (see --list); no tone-set "
-                           "file was read: '" +
-                           (std::filesystem::current_path() / "TONESETS.INI").string() +
-                           "' was not found\n"));
+                           "file was read: none was found (looked for '" +
+                           (std::filesystem::current_path() / "TONESETS.INI").string() + "', '" +
+                           dir.filePath("nowhere/quorvel/TONESETS.INI").toStdString() + "', '" +
+                           dir.filePath("nowhere/quorvel/TONESETS.INI").toStdString() + "')\n"));
     EXPECT_THAT(run({"-t", QString(400, '1'), "1"}), StartsWith("1 quorvel-render: Overflow:"));
     EXPECT_EQ(run({"-t", "0." + QString(400, '0') + "1", "1"}), "0 ");
     EXPECT_THAT(run({"-f", "/dev/zero", "-l"}),
@@ -208,6 +215,84 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
 
     device.failStep("open", 4);
     EXPECT_EQ(run({"--play", "1"}), "1 SuonaSequenza: error: 1. waveOutOpen failed -  4\n");
+}
+
+// What people who use other radio tools expect: tone sets found without -f, names in any case,
+// no samples on a terminal, a word about characters that send silence, and a near option.
+TEST(RenderCommand, FindsToneSetsTakesNamesInAnyCaseAndWarnsWhatPeopleMistype)
+{
+    QTemporaryDir dir;
+    const std::string silent = ",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    const auto writeSets = [&](const QString& folder, const std::string& sets) {
+        QDir().mkpath(folder);
+        std::ofstream(QDir(folder).filePath("TONESETS.INI").toStdString()) << sets;
+        return QDir(folder).filePath("TONESETS.INI").toStdString();
+    };
+    const std::string system1 = writeSets(dir.filePath("sys1/quorvel"), ">Sys,10" + silent);
+    writeSets(dir.filePath("sys2/quorvel"), ">Other,20" + silent);
+    const std::string user =
+        writeSets(dir.filePath("home/quorvel"), ">ZVEI1,70" + silent + ">zvei1,71" + silent);
+    setenv("XDG_DATA_DIRS", (dir.filePath("sys1") + ":" + dir.filePath("sys2")).toUtf8(), 1);
+    setenv("XDG_DATA_HOME", dir.filePath("empty").toUtf8(), 1);
+    FakeWaveOut device;
+    FakeTickCounter ticks;
+    FakeEventPump events;
+    std::ostringstream out, err;
+    StderrMessages messages{err};
+    const PlayServices play{device, ticks, messages, events};
+    const auto run = [&](const QStringList& args, bool terminal = false) {
+        out.str("");
+        err.str("");
+        std::vector<std::string> words{"quorvel-render"};
+        for (const QString& arg : args)
+            words.push_back(arg.toStdString());
+        const int status = runRenderCommand(words, out, err, &play, terminal);
+        return std::to_string(status) + ' ' + err.str();
+    };
+
+    // The first of: the current folder, the user's data folder, each system data folder.
+    EXPECT_EQ(run({"-l"}), "0 quorvel-render: tone sets read from '" + system1 + "'\n");
+    EXPECT_EQ(out.str(), "0\tDTMF1(E=* F=#)\t\n1\tDTMF2(E=* F=#)\t\n2\tSys\t10\n");
+    setenv("XDG_DATA_HOME", dir.filePath("home").toUtf8(), 1);
+    EXPECT_EQ(run({"-l"}), "0 quorvel-render: tone sets read from '" + user + "'\n");
+    // Any case, where one set answers; two that differ only in case are both named.
+    EXPECT_EQ(run({"-s", "ZVEI1", "-p", "0", "1"}), "0 ");
+    EXPECT_EQ(out.str().size(), 2u * 1545);
+    EXPECT_EQ(run({"-s", "Zvei1", "1"}),
+              "2 quorvel-render: tone set 'Zvei1' could be 'ZVEI1' or 'zvei1'; give the name as "
+              "it is written\nTry 'quorvel-render --help'.\n");
+    EXPECT_EQ(run({"-s", "dtmf2", "-t", "0", "-p", "0", "1"}), "0 ");
+
+    // Samples refused on a terminal, written to a file or a pipe, and played.
+    EXPECT_EQ(run({"-s", "DTMF1", "1"}, true),
+              "2 quorvel-render: standard output is a terminal: write the samples to a file with "
+              "-o FILE, or to a pipe\nTry 'quorvel-render --help'.\n");
+    EXPECT_EQ(run({"-o", dir.filePath("t.raw"), "1"}, true), "0 ");
+    device.doneOnWrite = true;
+    EXPECT_EQ(run({"--play", "1"}, true), "0 ");
+
+    // One warning for the characters that sound as silence; the samples as they always were.
+    EXPECT_EQ(run({"-s", "DTMF1", "--", "123x"}), "0 quorvel-render: warning: 'x' is not a "
+                                                   "symbol and sounds as silence\n");
+    const std::string silentTone = out.str();
+    EXPECT_EQ(run({"-s", "DTMF1", "--", "123#"}),
+              "0 quorvel-render: warning: '#' is not a symbol and sounds as silence; DTMF's # is "
+              "F\n");
+    EXPECT_EQ(out.str(), silentTone);
+    EXPECT_EQ(run({"--", "*1#a*"}), "0 quorvel-render: warning: '*', '#' and 'a' are not symbols "
+                                    "and sound as silence; DTMF's * is E; DTMF's # is F\n");
+    // A name written as it is in the file needs no guess.
+    EXPECT_EQ(run({"-s", "zvei1", "--", "1"}), "0 ");
+
+    // A mistyped option: the nearest one, then one line instead of the whole usage.
+    EXPECT_EQ(run({"--plya", "1"}), "2 quorvel-render: Unknown option 'plya'. Did you mean "
+                                    "'--play'?\nTry 'quorvel-render --help'.\n");
+    EXPECT_EQ(run({"--bogus", "1"}),
+              "2 quorvel-render: Unknown option 'bogus'.\nTry 'quorvel-render --help'.\n");
+    EXPECT_EQ(run({"--tone"}),
+              "2 quorvel-render: Missing value after '--tone'.\nTry 'quorvel-render --help'.\n");
+    EXPECT_EQ(run({"-h"}), "0 ");
+    EXPECT_THAT(out.str(), StartsWith("Usage: quorvel-render [options] [--] SEQUENCE\n"));
 }
 
 // Every way out of a keyed play, on one timeline of line and device steps at their time in ms:
