@@ -15,11 +15,17 @@ bool listOutputs(WaveOut& device, std::ostream& out)
 
 std::string chooseOutput(WaveOut& device, const std::string& name)
 {
-    const std::int32_t code = device.checkOutput(name);
-    if (code == WaveResult::NoError) {
+    const std::string why = outputProblem(device, name);
+    if (why.empty())
         device.setOutputDevice(name);
+    return why;
+}
+
+std::string outputProblem(WaveOut& device, const std::string& name)
+{
+    const std::int32_t code = device.checkOutput(name);
+    if (code == WaveResult::NoError)
         return {};
-    }
     std::string names;
     for (const OutputDevice& output : device.outputDevices())
         names += "\n  " + output.name;

@@ -12,3 +12,6 @@ bool listOutputs(WaveOut& device, std::ostream& out);
 // Points the device at the named output when it can be opened, listed or not. Otherwise
 // returns a usage error with the name, the reason and the outputs there are.
 std::string chooseOutput(WaveOut& device, const std::string& name);
+
+// The same error for an output that is not there now, empty when it is.
+std::string outputProblem(WaveOut& device, const std::string& name);

@@ -3,6 +3,7 @@
 #include "AppIcon.h"
 #include "HeldMessages.h"
 #include "OutputChoice.h"
+#include "OutputReportMessages.h"
 #include "PlaybackCycle.h"
 #include "ProcessSignals.h"
 #include "ProcessWatchdog.h"
@@ -18,11 +19,31 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdlib>
+#include <string_view>
 #include <iostream>
 #include <optional>
 
 namespace
 {
+
+// A window started from a menu has no terminal for its messages: when a display is there, a
+// problem that ends the start is shown in a box as well.
+void showStartProblem(int argc, char* argv[], const std::string& text)
+{
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool headless = platform && (std::string_view(platform).starts_with("offscreen") ||
+                                       std::string_view(platform).starts_with("minimal"));
+    if (headless || (!set("DISPLAY") && !set("WAYLAND_DISPLAY")))
+        return;
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(appIcon());
+    QtMessageBoxes().show(text, "Quorvel", Messages::Icon::Critical);
+}
 
 int run(int argc, char* argv[])
 {
@@ -33,6 +54,7 @@ int run(int argc, char* argv[])
     auto parsed = parseWindowOptions(arguments);
     if (const auto* usage = std::get_if<WindowUsageError>(&parsed)) {
         std::cerr << "quorvel: " << usage->message << "\nTry 'quorvel --help'.\n";
+        showStartProblem(argc, argv, usage->message + "\n\nTry 'quorvel --help'.");
         return 2;
     }
     const WindowOptions& options = std::get<WindowOptions>(parsed);
@@ -53,18 +75,24 @@ int run(int argc, char* argv[])
     modTone module;
     module.Framing = options.radio.framing;
     const std::unique_ptr<WaveOut> device = makeWaveOut();
-    if (options.radio.device) {
-        if (const std::string why = chooseOutput(*device, *options.radio.device); !why.empty()) {
-            std::cerr << "quorvel: " << why << "\n\n" << options.helpText;
-            return 2;
-        }
+    // An output that is not there now (a radio's sound card not yet plugged in) is no reason
+    // not to start: every Send plays on it or fails, and the first failure's box says why.
+    // The sound never goes to another output instead.
+    const std::string outputName = options.radio.device.value_or("");
+    if (!outputName.empty()) {
+        if (const std::string why = chooseOutput(*device, outputName); !why.empty())
+            std::cerr << "quorvel: " << why << '\n';
+        device->setOutputDevice(outputName);
     }
     SteadyTickCounter ticks;
     QtMessageBoxes boxes;
     // Boxes wait while a line is keyed, so that none keeps a transmitter on the air.
     HeldMessages messages(boxes);
+    OutputReportMessages cycleMessages(messages, *device, outputName);
     QtEventPump events;
-    PlaybackCycle cycle(module, *device, ticks, messages, events);
+    PlaybackCycle cycle(module, *device, ticks, outputName.empty() ? static_cast<Messages&>(messages)
+                                                                  : cycleMessages,
+                        events);
     std::optional<RadioSend> radioSend;
     if (options.radio.ptt)
         radioSend.emplace(module, cycle, events, ticks, messages, options.radio,

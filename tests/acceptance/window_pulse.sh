@@ -7,7 +7,9 @@
 #   faults                 no server at start-up: the start-up message and no window; a server
 #                          with no sink: report 1 on Send; the server killed 1.5 s into a 5 s
 #                          play: report 3, a Send with no server: a numbered report, and the
-#                          server back on the same socket: the next Send plays and decodes;
+#                          server back on the same socket: the next Send plays and decodes; a
+#                          bad option with a display: a box besides the message; a --device
+#                          that is missing at start: the window starts and a Send's box names it;
 #   soak SENDS FORMAT...   "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
 #                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS: the
 #                          process stays alive, every call decodes, the close writes Quorvel.ini;
@@ -113,6 +115,16 @@ faults() {
     ! xdotool search --name '^Quorvel v3' >/dev/null 2>&1 ||
         { echo "no server: a window appeared" >&2; return 1; }
 
+    # A bad option from a menu, with a display and no terminal: the same text in a box too.
+    status=0
+    WINDOW_ARGS=(--ptt cm108:x:abc)
+    window_start "$quorvel" "$TEST_DIR/badoption" "$settings"
+    expect_box Quorvel "^invalid value|--ptt: invalid PTT line 'cm108:x:abc'.*Try 'quorvel --help'" \
+        "bad option"
+    window_end 5 || status=$?
+    ((status == 2)) || { echo "bad option: exit status $status" >&2; return 1; }
+    WINDOW_ARGS=()
+
     private_pulse_start ""
     window_start "$quorvel" "$TEST_DIR/nosink" "$settings"
     window_find
@@ -122,6 +134,25 @@ faults() {
         expect_alive "$what"
     done
     stop_pid "$WINDOW_APP"
+    private_pulse_stop
+
+    # An output named with --device that is not there at the start: the window starts, and the
+    # first Send's box names what is missing; nothing plays elsewhere.
+    private_pulse_start faults_sink
+    WINDOW_ARGS=(--device radio_not_plugged)
+    window_start "$quorvel" "$TEST_DIR/nodevice" "$settings"
+    window_find
+    # In the middle of the screen, so that the box, wider than the window, can be centred on it.
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW_ID")"
+    xdotool windowmove --sync "$WINDOW_ID" $(((640 - WIDTH) / 2)) $(((480 - HEIGHT) / 2))
+    xdotool key Return
+    expect_box " SuonaSequenza" \
+        "^1\. waveOutOpen failed - .*cannot open output device 'radio_not_plugged'.*faults_sink" \
+        "missing device"
+    expect_alive "missing device"
+    stop_pid "$WINDOW_APP"
+    WINDOW_ARGS=()
     private_pulse_stop
 
     private_pulse_start faults_sink
