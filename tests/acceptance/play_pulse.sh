@@ -14,7 +14,8 @@
 #           time and two writers their order: kill -9 during a call leaves the line released
 #           by the watchdog within 300 ms and no watchdog behind; SIGUSR1 exits with 138,
 #           released; a run that waits longer than --ptt-wait names the holder; two runs
-#           started together send two whole calls one after the other;
+#           started together send two whole calls one after the other; a shell loop of
+#           three calls stops after the first on SIGINT to its process group;
 #   stuck   a socket that takes the connection and stays silent, one whose queue of
 #           connections is full (connect fails with EAGAIN), then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
@@ -186,6 +187,28 @@ keying() {
     echo "two runs together, DTMF decode: $decoded"
     [[ "$decoded" == 123456 || "$decoded" == 456123 ]] ||
         { echo "expected the two calls whole, one after the other" >&2; return 1; }
+
+    # A shell loop of three keyed calls, Ctrl+C to its process group during the first: the
+    # call ends by SIGINT once released, so the shell stops the loop and sends nothing more.
+    local group lines
+    lines=$(wc -l <"$log")
+    env --default-signal=INT setsid bash -c 'echo $$ >"$2"; for i in 1 2 3; do
+        "$1" --play -s DTMF1 -t 2000 --ptt "cm108:$3" -- 5 >/dev/null 2>&1; done' \
+        loop "$render" "$PRIVATE_PULSE_DIR/loop.pgid" "$fifo" &
+    pid=$!
+    wait_stream || true
+    sleep 0.5
+    group=$(cat "$PRIVATE_PULSE_DIR/loop.pgid")
+    kill -INT -- "-$group"
+    status=0
+    wait "$pid" || status=$?
+    sleep 2 # time enough for a second call to key, were the loop going on
+    echo "a loop of three calls, SIGINT to its process group: exit $status, the reports:"
+    tail -n +"$((lines + 1))" "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    ((status == 130)) || { echo "the loop did not end by SIGINT" >&2; return 1; }
+    [[ "$(tail -n +"$((lines + 1))" "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
+        "$released|$keyed|$released|" ]] ||
+        { echo "expected one call only" >&2; return 1; }
 }
 
 # expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s
