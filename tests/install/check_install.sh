@@ -49,6 +49,15 @@ for size in 16 32; do
     [[ "$got" == "${size}x${size}" ]] || fail "icon ${size}x${size} missing or of size '$got'"
 done
 
+# The command line pulls in no Qt: a headless station installs no GUI stack to get it.
+qt=$(ldd "$prefix/bin/quorvel-render" | grep -i 'libqt' || true)
+[[ -z "$qt" ]] || fail "quorvel-render links Qt: $qt"
+# The installed quorvel-render finds the installed tone sets without -f.
+listed=$(cd "$prefix" && env -u XDG_DATA_HOME HOME="$prefix/nohome" XDG_DATA_DIRS="$share" \
+    "$prefix/bin/quorvel-render" -l 2>&1 >/dev/null) || fail "quorvel-render -l failed"
+[[ "$listed" == "quorvel-render: tone sets read from '$share/quorvel/TONESETS.INI'" ]] ||
+    fail "quorvel-render -l without -f: '$listed'"
+
 # The installed launcher, run from the installed tree, copies the installed example.
 data_home=$prefix/home-data
 workdir=$(env -u QUORVEL_EXAMPLE_TONESETS XDG_DATA_HOME="$data_home" "$launcher" pwd) ||
