@@ -190,8 +190,8 @@ bool PlaybackCycle::writeAndWait()
     std::int32_t failure = m_device.write(m_WaveHandle, m_WaveHeader);
     if (failure == WaveResult::NoError) {
         const std::uint32_t start = m_ticks.GetTickCount();
-        Deadline deadline(m_ticks, waitLimitMs(m_WaveHeader.dwBufferLength,
-                                               m_format.nSamplesPerSec));
+        Deadline deadline(m_ticks,
+                          waitLimitMs(m_WaveHeader.dwBufferLength, m_format.nSamplesPerSec));
         bool played = false;
         m_waiting = true;
         // Each pass reads the done flag afresh after the events; between passes the thread

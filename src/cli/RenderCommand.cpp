@@ -12,8 +12,8 @@
 #include "ToneErrors.h"
 #include "ToneSetCatalog.h"
 #include "ToneSetFile.h"
-#include "ToneSetSearchPaths.h"
 #include "ToneSetNames.h"
+#include "ToneSetSearchPaths.h"
 #include "modTone.h"
 
 #include <algorithm>
@@ -138,7 +138,8 @@ std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog&
     if (result.fileRead)
         read = shown(path);
     else
-        notRead = "no tone-set file was read: " + shown(path) + " cannot be read: " + result.readError;
+        notRead =
+            "no tone-set file was read: " + shown(path) + " cannot be read: " + result.readError;
     return std::nullopt;
 }
 
@@ -184,8 +185,8 @@ int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std
 
 } // namespace
 
-int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                     const PlayServices* play, bool outIsTerminal)
+int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err, const PlayServices* play, bool outIsTerminal)
 {
     const int status = runCommand(arguments, out, err, play, outIsTerminal);
     // Standard output is checked once, when everything has been written to it: a list, a

@@ -29,5 +29,6 @@ struct PlayServices {
 // Returns the exit status: 0 success, 1 runtime error or failed device step, 2 usage error,
 // 128 + the signal's number when a signal stopped a play. outIsTerminal: out is a terminal,
 // where samples are refused.
-int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                     const PlayServices* play = nullptr, bool outIsTerminal = false);
+int runRenderCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                     std::ostream& err, const PlayServices* play = nullptr,
+                     bool outIsTerminal = false);

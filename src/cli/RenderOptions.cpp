@@ -1,11 +1,10 @@
 #include "RenderOptions.h"
 
 #include "DurationText.h"
-#include "RadioOptions.h"
-#include "SequenceText.h"
-
 #include "OptionReader.h"
 #include "OptionTable.h"
+#include "RadioOptions.h"
+#include "SequenceText.h"
 
 namespace
 {
@@ -28,7 +27,8 @@ const char* const kExamples =
 
 } // namespace
 
-std::variant<RenderOptions, UsageError> parseRenderOptions(const std::vector<std::string>& arguments)
+std::variant<RenderOptions, UsageError>
+parseRenderOptions(const std::vector<std::string>& arguments)
 {
     OptionTable table("quorvel-render", "[options] [--] SEQUENCE", kDescription);
     table.add({

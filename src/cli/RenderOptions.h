@@ -33,4 +33,5 @@ struct UsageError {
 
 // Parses the arguments (the program name first). A usage error names the bad option
 // or value.
-std::variant<RenderOptions, UsageError> parseRenderOptions(const std::vector<std::string>& arguments);
+std::variant<RenderOptions, UsageError>
+parseRenderOptions(const std::vector<std::string>& arguments);

@@ -61,8 +61,9 @@ std::optional<int> ToneSetCatalog::indexOf(const std::string& name, std::string*
     // whose names differ only in case are both named rather than one guessed.
     std::optional<int> found;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const std::string& text = i == 0 ? std::string("DTMF1") : i == 1 ? std::string("DTMF2")
-                                                                          : m_entries[i].text;
+        const std::string& text = i == 0   ? std::string("DTMF1")
+                                  : i == 1 ? std::string("DTMF2")
+                                           : m_entries[i].text;
         if (!sameIgnoringCase(text, name) && !(latin1 && sameIgnoringCase(text, *latin1)))
             continue;
         if (!found) {
@@ -70,8 +71,8 @@ std::optional<int> ToneSetCatalog::indexOf(const std::string& name, std::string*
         } else if (text != m_entries[static_cast<std::size_t>(*found)].text) {
             if (ambiguity)
                 *ambiguity = "tone set '" + name + "' could be '" +
-                             listText(m_entries[static_cast<std::size_t>(*found)].text) +
-                             "' or '" + listText(text) + "'; give the name as it is written";
+                             listText(m_entries[static_cast<std::size_t>(*found)].text) + "' or '" +
+                             listText(text) + "'; give the name as it is written";
             return std::nullopt;
         }
     }

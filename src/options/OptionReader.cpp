@@ -49,10 +49,10 @@ void OptionReader::count(const char* name, int& value, int lowest, const char* w
     char* stop = nullptr;
     errno = 0;
     const long long read = std::strtoll(trimmed.c_str(), &stop, 10);
-    const bool whole = !trimmed.empty() && *stop == '\0' && errno == 0 &&
-                       trimmed.find_first_of("0123456789") == (trimmed[0] == '-' || trimmed[0] == '+') &&
-                       read >= std::numeric_limits<int>::min() &&
-                       read <= std::numeric_limits<int>::max();
+    const bool whole =
+        !trimmed.empty() && *stop == '\0' && errno == 0 &&
+        trimmed.find_first_of("0123456789") == (trimmed[0] == '-' || trimmed[0] == '+') &&
+        read >= std::numeric_limits<int>::min() && read <= std::numeric_limits<int>::max();
     if (!whole || read < lowest)
         fail(name, text, what);
     else

@@ -88,8 +88,8 @@ std::size_t editDistance(const std::string& a, const std::string& b)
         d[0][j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                                d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            d[i][j] = std::min(
+                {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
                 d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
         }
@@ -103,7 +103,7 @@ OptionTable::OptionTable(std::string program, std::string usage, std::string des
     : m_program(std::move(program)), m_usage(std::move(usage)),
       m_description(std::move(description)), m_app(std::make_unique<CLI::App>())
 {
-    m_app->set_help_flag(); // --help is an option of the table like any other
+    m_app->set_help_flag();    // --help is an option of the table like any other
     m_app->allow_extras(true); // arguments and unknown options are sorted out after the parse
 }
 
@@ -156,8 +156,8 @@ bool OptionTable::parse(const std::vector<std::string>& arguments)
             m_positional.push_back(argument);
         } else if (m_error.empty()) {
             const bool isLong = argument[1] == '-';
-            std::string name = isLong ? argument.substr(2, argument.find('=') - 2)
-                                      : argument.substr(1, 1);
+            std::string name =
+                isLong ? argument.substr(2, argument.find('=') - 2) : argument.substr(1, 1);
             m_error = "Unknown option '" + name + "'.";
             if (const std::string nearest = isLong ? nearestLongName(name) : std::string();
                 !nearest.empty())

@@ -1,7 +1,6 @@
 #include "RadioOptions.h"
 
 #include "DurationText.h"
-
 #include "OptionReader.h"
 #include "OptionTable.h"
 
@@ -52,8 +51,9 @@ void addRadioOptions(OptionTable& table, bool withListing)
          "Wait at most S seconds for another run that uses the same line to finish "
          "(default 30).",
          "S"},
-        {"verbose", "Let hamlib's own messages through to standard error (rigctld: and rig: "
-                    "lines); without it only the program's own messages are shown.",
+        {"verbose",
+         "Let hamlib's own messages through to standard error (rigctld: and rig: "
+         "lines); without it only the program's own messages are shown.",
          ""},
         {"device", "Play on this output (a name from --list-devices) instead of the default.",
          "NAME"},

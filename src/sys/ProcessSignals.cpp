@@ -129,9 +129,8 @@ bool ProcessSignals::caught(int signal)
 const std::vector<int>& ProcessSignals::ending()
 {
     static const std::vector<int> signals = [] {
-        std::vector<int> list = {SIGHUP,  SIGINT,  SIGQUIT, SIGUSR1,   SIGUSR2, SIGALRM,
-                                 SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPOLL,
-                                 SIGPWR,  SIGSTKFLT};
+        std::vector<int> list = {SIGHUP,  SIGINT,  SIGQUIT,   SIGUSR1, SIGUSR2, SIGALRM, SIGTERM,
+                                 SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSTKFLT};
         for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
             list.push_back(signal);
         return list;

@@ -50,11 +50,15 @@ std::u32string decodeUtf8(std::string_view bytes)
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4
-                                         : lead >= 0xE0                  ? 3
-                                         : lead >= 0xC2 && lead < 0xE0   ? 2
-                                                                         : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        const int length = lead < 0x80                   ? 1
+                           : lead >= 0xF0 && lead < 0xF5 ? 4
+                           : lead >= 0xE0                ? 3
+                           : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                         : 0;
+        char32_t c = length == 1   ? lead
+                     : length == 2 ? lead & 0x1F
+                     : length == 3 ? lead & 0x0F
+                                   : lead & 0x07;
         bool valid = length > 0 && i + static_cast<std::size_t>(length) <= bytes.size();
         for (int k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);

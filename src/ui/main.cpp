@@ -20,9 +20,9 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdlib>
-#include <string_view>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 namespace
 {
@@ -90,8 +90,8 @@ int run(int argc, char* argv[])
     HeldMessages messages(boxes);
     OutputReportMessages cycleMessages(messages, *device, outputName);
     QtEventPump events;
-    PlaybackCycle cycle(module, *device, ticks, outputName.empty() ? static_cast<Messages&>(messages)
-                                                                  : cycleMessages,
+    PlaybackCycle cycle(module, *device, ticks,
+                        outputName.empty() ? static_cast<Messages&>(messages) : cycleMessages,
                         events);
     std::optional<RadioSend> radioSend;
     if (options.radio.ptt)

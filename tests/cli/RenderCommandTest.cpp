@@ -273,7 +273,7 @@ TEST(RenderCommand, FindsToneSetsTakesNamesInAnyCaseAndWarnsWhatPeopleMistype)
 
     // One warning for the characters that sound as silence; the samples as they always were.
     EXPECT_EQ(run({"-s", "DTMF1", "--", "123x"}), "0 quorvel-render: warning: 'x' is not a "
-                                                   "symbol and sounds as silence\n");
+                                                  "symbol and sounds as silence\n");
     const std::string silentTone = out.str();
     EXPECT_EQ(run({"-s", "DTMF1", "--", "123#"}),
               "0 quorvel-render: warning: '#' is not a symbol and sounds as silence; DTMF's # is "

@@ -1,10 +1,9 @@
 #include "ProcessSignals.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -50,8 +49,8 @@ bool ignored(int signal)
 }
 
 // Each check that fails ends the child with its own status.
-#define CHECK(n, condition)                                                                    \
-    if (!(condition))                                                                          \
+#define CHECK(n, condition)                                                                        \
+    if (!(condition))                                                                              \
     return n
 
 } // namespace
