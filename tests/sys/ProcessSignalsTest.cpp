@@ -18,8 +18,12 @@ namespace
 int inChild(const std::function<int()>& body, int* stopped = nullptr)
 {
     const pid_t child = ::fork();
-    if (child == 0)
+    if (child == 0) {
+        // A group of its own whose parent is outside it: the kernel drops a terminal's stop
+        // signals for an orphaned group, which a test run by make or a service may be.
+        ::setpgid(0, 0);
         ::_exit(body());
+    }
     int status = 0;
     for (;;) {
         if (::waitpid(child, &status, WUNTRACED) != child)
