@@ -25,7 +25,8 @@ bench: build-release
 	bench/run-reconnect-bench.sh build/release/bench/reconnect_bench
 	bench/key-to-sound-bench.sh build/release/src/cli/quorvel-render
 
-# The Debian package of the release build: build/release/quorvel_VERSION-1_ARCH.deb.
+# The Debian packages of the release build, in build/release: quorvel-render_VERSION-1_ARCH.deb
+# (the command line and the tone sets, no Qt) and quorvel_VERSION-1_ARCH.deb (the window).
 package: build-release
 	cd build/release && cpack -G DEB
 

@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian package on this machine with apt-get, checks what a user then finds
-# (the commands on the PATH, the man pages, the menu entry, and a start from that entry with a
-# private sound server), and removes the package again. It changes the machine, so make test
-# does not run it; run it as root (or with sudo) by hand.
-# Usage: install_remove.sh PACKAGE.deb
+# Installs the two Debian packages on this machine with apt-get, the renderer alone first,
+# checks what a user then finds (the commands on the PATH, the man pages, the menu entry, and a
+# start from that entry with a private sound server), and removes them again, the window first.
+# It changes the machine, so make test does not run it; run it as root (or with sudo) by hand.
+# Usage: install_remove.sh quorvel-render_V_ARCH.deb quorvel_V_ARCH.deb
 set -euo pipefail
-if [[ $# -ne 1 || ! -f "$1" ]]; then
-    echo "usage: install_remove.sh PACKAGE.deb" >&2
+if [[ $# -ne 2 || ! -f "$1" || ! -f "$2" ]]; then
+    echo "usage: install_remove.sh quorvel-render_V_ARCH.deb quorvel_V_ARCH.deb" >&2
     exit 2
 fi
-deb=$(realpath "$1")
-if dpkg-query -W -f='${Status}' quorvel 2>/dev/null | grep -q 'installed'; then
-    echo "quorvel is installed already; remove it first (this script removes what it installs)" >&2
-    exit 2
-fi
+render_deb=$(realpath "$1")
+deb=$(realpath "$2")
+for package in quorvel quorvel-render; do
+    if dpkg-query -W -f='${Status}' $package 2>/dev/null | grep -q 'installed'; then
+        echo "$package is installed already; remove it first (this script removes what it installs)" >&2
+        exit 2
+    fi
+done
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 source "$(dirname "$0")/../acceptance/private-pulse.sh"
@@ -37,23 +40,29 @@ cleanup() {
     rm -rf "$home"
     if ((installed)); then
         echo "== remove"
-        "${sudo[@]}" apt-get remove -y -q quorvel || echo "FAIL: apt-get remove" >&2
+        "${sudo[@]}" apt-get remove -y -q quorvel quorvel-render || echo "FAIL: apt-get remove" >&2
     fi
 }
 trap cleanup EXIT
 trap "exit 1" INT TERM HUP
 
-echo "== install $(basename "$deb")"
+echo "== install $(basename "$render_deb") alone"
 installed=1
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$render_deb"
+check test "$(command -v quorvel-render)" = /usr/bin/quorvel-render
+check test -z "$(command -v quorvel)"
+check test "$(man -w quorvel-render)" = /usr/share/man/man1/quorvel-render.1.gz
+man quorvel-render 2>/dev/null | col -b | sed -n 1,4p
+quorvel-render --version
+ldd /usr/bin/quorvel-render | grep -i libqt && fail "the installed quorvel-render links Qt"
+check quorvel-render -f /usr/share/quorvel/TONESETS.INI -s ZVEI1 -p 0 -r -o "$home/alone.wav" 12345
+
+echo "== install $(basename "$deb")"
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb"
 
 echo "== what a user finds"
-check test "$(command -v quorvel-render)" = /usr/bin/quorvel-render
 check test "$(command -v quorvel)" = /usr/bin/quorvel
-check test "$(man -w quorvel-render)" = /usr/share/man/man1/quorvel-render.1.gz
 check test "$(man -w quorvel)" = /usr/share/man/man1/quorvel.1.gz
-man quorvel-render 2>/dev/null | col -b | sed -n 1,4p
-quorvel-render --version
 desktop=/usr/share/applications/quorvel.desktop
 check desktop-file-validate "$desktop"
 grep '^Exec=' "$desktop"
@@ -83,13 +92,24 @@ ls -l "$workdir"
 echo "Quorvel.ini: $(cat "$workdir/Quorvel.ini" 2>&1)"
 [[ ! -s "$home/window.log" ]] || { echo "window's output:"; cat "$home/window.log"; }
 
-echo "== remove"
-installed=0
+echo "== remove quorvel: the renderer stays"
 "${sudo[@]}" apt-get remove -y -q quorvel
-hash -r # bash remembers where it found quorvel-render
+hash -r # bash remembers where it found the programs
+check test -z "$(command -v quorvel)"
+check test ! -e "$desktop" -a ! -e /usr/libexec/quorvel -a ! -e /usr/share/doc/quorvel
+check test "$(command -v quorvel-render)" = /usr/bin/quorvel-render
+check test -f /usr/share/quorvel/TONESETS.INI
+check test -d "$workdir" # the user's own folder is never touched
+
+echo "== remove quorvel-render"
+installed=0
+"${sudo[@]}" apt-get remove -y -q quorvel-render
+hash -r
 check test -z "$(command -v quorvel-render)"
-check test ! -e /usr/share/quorvel -a ! -e "$desktop" -a ! -e /usr/libexec/quorvel
-check test "$(dpkg-query -W -f='${Status}' quorvel 2>/dev/null || true)" != "install ok installed"
+check test ! -e /usr/share/quorvel -a ! -e /usr/share/doc/quorvel-render
+for package in quorvel quorvel-render; do
+    check test "$(dpkg-query -W -f='${Status}' $package 2>/dev/null || true)" != "install ok installed"
+done
 man -w quorvel-render >/dev/null 2>&1 && fail "man still finds quorvel-render"
 
 ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
