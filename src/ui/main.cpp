@@ -8,11 +8,11 @@
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
+#include "QtToneWindow.h"
 #include "RadioSend.h"
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
 #include "WindowOptions.h"
-#include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
@@ -69,7 +69,7 @@ int run(int argc, char* argv[])
         radioSend.emplace(module, cycle, events, ticks, messages, options.radio,
                           processLineServices());
 
-    const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
+    const std::unique_ptr<QtToneWindow> window = Main(module, cycle, messages);
     if (!window)
         return 1;
     boxes.setOwner(window.get());
@@ -78,7 +78,7 @@ int run(int argc, char* argv[])
     // A logout, a shutdown or a kill ends the window as its close does, so what was typed
     // is saved; a play is stopped first, and a keyed line released.
     const CaughtSignals termination({SIGTERM, SIGHUP},
-                                    [&window](int) { window->closeFromOutside(); });
+                                    [&window](int) { window->form().closeFromOutside(); });
     return QApplication::exec();
 }
 
