@@ -1,14 +1,14 @@
 #include "Main.h"
 
 #include "PlaybackCycle.h"
-#include "frmTone.h"
+#include "QtToneWindow.h"
 
-std::unique_ptr<frmTone> Main(modTone& module, PlaybackCycle& cycle, Messages& messages)
+std::unique_ptr<QtToneWindow> Main(modTone& module, PlaybackCycle& cycle, Messages& messages)
 {
     if (!cycle.CheckSoundCard())
         return nullptr;
-    auto window = std::make_unique<frmTone>(module, cycle, messages);
-    window->Form_Load();
+    auto window = std::make_unique<QtToneWindow>(module, cycle, messages);
+    window->form().Form_Load();
     window->show();
     return window;
 }

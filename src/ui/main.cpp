@@ -9,11 +9,11 @@
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
 #include "QtMessageBoxes.h"
+#include "QtToneWindow.h"
 #include "RadioSend.h"
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
 #include "WindowOptions.h"
-#include "frmTone.h"
 #include "modTone.h"
 
 #include <QApplication>
@@ -98,7 +98,7 @@ int run(int argc, char* argv[])
         radioSend.emplace(module, cycle, events, ticks, messages, options.radio,
                           processLineServices());
 
-    const std::unique_ptr<frmTone> window = Main(module, cycle, messages);
+    const std::unique_ptr<QtToneWindow> window = Main(module, cycle, messages);
     if (!window)
         return 1;
     boxes.setOwner(window.get());
@@ -108,7 +108,7 @@ int run(int argc, char* argv[])
     // is saved; a play is stopped first, and a keyed line released.
     QSocketNotifier signalArrived(ProcessSignals::descriptor(), QSocketNotifier::Read);
     QObject::connect(&signalArrived, &QSocketNotifier::activated, &ProcessSignals::dispatchPending);
-    ProcessSignals::route({SIGTERM, SIGHUP}, [&window](int) { window->closeFromOutside(); });
+    ProcessSignals::route({SIGTERM, SIGHUP}, [&window](int) { window->form().closeFromOutside(); });
     const int status = QApplication::exec();
     ProcessSignals::unroute({SIGTERM, SIGHUP});
     return status;
