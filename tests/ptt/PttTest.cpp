@@ -1,10 +1,11 @@
-#include "CallWithin.h"
 #include "Cm108Finder.h"
 #include "Cm108Ptt.h"
 #include "HamlibPtt.h"
+#include "HamlibThread.h"
 #include "LineLock.h"
 #include "PrivateRigctld.h"
 #include "PttAddress.h"
+#include "RigctldIdentity.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -217,8 +218,18 @@ TEST(HamlibPtt, KeysThroughRigctldWhileAnotherClientReadsIt)
     PrivateRigctld rigctld;
     const auto line = rigctldLine(rigctld.port());
     EXPECT_EQ(line->name(), "rigctld at 127.0.0.1:" + std::to_string(rigctld.port()));
-    EXPECT_EQ(line->lockPath(),
-              "/tmp/quorvel-ptt-rigctld-127.0.0.1-" + std::to_string(rigctld.port()) + ".lock");
+    // Every spelling of this machine is one rigctld, and one lock; another port is another.
+    const std::string port = std::to_string(rigctld.port());
+    EXPECT_EQ(line->lockPath(), "/tmp/quorvel-ptt-rigctld-local-" + port + ".lock");
+    char hostname[256] = "";
+    ::gethostname(hostname, sizeof hostname - 1);
+    for (const std::string host : {"localhost", "[::1]", "127.0.0.2", "0.0.0.0", static_cast<const char*>(hostname)})
+        EXPECT_EQ(makePttLine(std::get<PttAddress>(parsePttAddress("rigctld:" + host + ":" + port)))
+                      ->lockPath(),
+                  line->lockPath())
+            << host;
+    EXPECT_EQ(rigctldIdentity("192.0.2.7", 4532, std::chrono::seconds(1)), "192.0.2.7-4532");
+    EXPECT_EQ(rigctldIdentity("localhost", 4533, std::chrono::seconds(1)), "local-4533");
     ASSERT_EQ(line->open(), "");
     EXPECT_EQ(rigctld.pttState(), "0");
     EXPECT_EQ(line->key(), "");
@@ -284,24 +295,31 @@ TEST(HamlibPtt, ARadioModelOrPortThatIsNoneIsNamed)
         HasSubstr("cannot open the CAT port /nonexistent/ttyUSB7: No such"));
 }
 
-TEST(CallWithin, ALateCallIsLeftToFinishAndHandsItsResultOver)
+TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
 {
     using namespace std::chrono_literals;
-    std::promise<int> handedOver;
+    HamlibThread& thread = HamlibThread::instance();
+    std::promise<std::optional<int>> lateResult, droppedResult;
+    std::atomic<int> running{0}, most{0};
+    const auto slow = [&] {
+        most = std::max(most.load(), ++running);
+        std::this_thread::sleep_for(300ms);
+        --running;
+        return 7;
+    };
     std::optional<int> result;
     const long long ms = msOf([&] {
-        result = callWithin<int>(
-            50ms,
-            [] {
-                std::this_thread::sleep_for(300ms);
-                return 7;
-            },
-            [&](int& late) { handedOver.set_value(late); });
+        result = thread.run<int>(50ms, slow,
+                                 [&](std::optional<int>& late) { lateResult.set_value(late); });
     });
     EXPECT_FALSE(result);
     EXPECT_LT(ms, 250);
-    EXPECT_EQ(handedOver.get_future().get(), 7);
-    EXPECT_EQ(callWithin<int>(
-                  1s, [] { return 3; }, [](int&) { FAIL(); }),
-              3);
+    // Queued behind the late call, and not started when its own limit passes.
+    EXPECT_FALSE(thread.run<int>(50ms, slow, [&](std::optional<int>& late) {
+        droppedResult.set_value(late);
+    }));
+    EXPECT_EQ(lateResult.get_future().get(), 7);
+    EXPECT_EQ(droppedResult.get_future().get(), std::nullopt);
+    EXPECT_EQ(thread.run<int>(1s, slow, [](std::optional<int>&) { FAIL(); }), 7);
+    EXPECT_EQ(most, 1);
 }
