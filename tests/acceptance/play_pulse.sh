@@ -27,7 +27,8 @@
 #           with a clear error in time and no sound; rigctld killed mid-call ends the run with
 #           status 1 and the sound stopped;
 #   rigctld_turns  released after SIGUSR1 and, by the watchdog, after kill -9; two runs on one
-#           rigctld send one after the other.
+#           rigctld, one written localhost and one 127.0.0.1, send one whole call after the
+#           other, the PTT keyed throughout each.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1
