@@ -199,6 +199,8 @@ int runCommand(const QStringList& arguments, std::ostream& out, std::ostream& er
         if (const std::string why = chooseOutput(play->device, *options.radio.device); !why.empty())
             return usageError(err, why);
     }
+    if (play)
+        play->device.setOutputHeld(options.radio.ptt.has_value()); // a keyed call never moves
 
     // Created before rendering, so that an output folder that cannot be written costs no
     // rendering time.

@@ -58,6 +58,9 @@ int watch(const std::string& text)
         return 1;
     }
     const auto line = makePttLine(std::get<PttAddress>(address));
+    // A line locked on its own device drives the inherited descriptor: no second open.
+    if (::fcntl(kLockFd, F_GETFD) >= 0)
+        line->adoptLockDescriptor(kLockFd);
     if (const std::string why = line->attach(); !why.empty()) {
         say("-" + why);
         return 1;

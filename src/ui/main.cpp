@@ -58,6 +58,7 @@ int run(int argc, char* argv[])
             return 2;
         }
     }
+    device->setOutputHeld(options.radio.ptt.has_value()); // a keyed call never moves
     SteadyTickCounter ticks;
     QtMessageBoxes boxes;
     // Boxes wait while a line is keyed, so that none keeps a transmitter on the air.

@@ -21,26 +21,32 @@ using testing::HasSubstr;
 
 TEST(PttAddress, ReadsBothKindsAndRefusesEverythingElse)
 {
-    // kind path pin invert gpio; a path may hold colons.
+    // kind path pin invert gpio other; a path may hold colons.
     const std::pair<const char*, const char*> valid[] = {
-        {"serial:/dev/ttyUSB0:rts", "0 /dev/ttyUSB0 0 0 3"},
-        {"serial:/dev/ttyS1:dtr:invert", "0 /dev/ttyS1 1 1 3"},
-        {"serial:/dev/serial/by-id/a:b:rts", "0 /dev/serial/by-id/a:b 0 0 3"},
-        {"cm108:/dev/hidraw0", "1 /dev/hidraw0 0 0 3"},
-        {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8"},
-        {"cm108:/dev/hidraw2:1:invert", "1 /dev/hidraw2 0 1 1"},
-        {"cm108:auto:invert", "1 auto 0 1 3"},
+        {"serial:/dev/ttyUSB0:rts", "0 /dev/ttyUSB0 0 0 3 0"},
+        {"serial:/dev/ttyS1:dtr:invert", "0 /dev/ttyS1 1 1 3 0"},
+        {"serial:/dev/serial/by-id/a:b:rts", "0 /dev/serial/by-id/a:b 0 0 3 0"},
+        {"serial:/dev/ttyS1:rts,dtr", "0 /dev/ttyS1 0 0 3 1"},
+        {"serial:/dev/ttyS1:rts,-dtr:invert", "0 /dev/ttyS1 0 1 3 2"},
+        {"serial:/dev/ttyS1:dtr,rts", "0 /dev/ttyS1 1 0 3 1"},
+        {"serial:/dev/ttyS1:dtr,-rts", "0 /dev/ttyS1 1 0 3 2"},
+        {"cm108:/dev/hidraw0", "1 /dev/hidraw0 0 0 3 0"},
+        {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8 0"},
+        {"cm108:/dev/hidraw2:1:invert", "1 /dev/hidraw2 0 1 1 0"},
+        {"cm108:auto:invert", "1 auto 0 1 3 0"},
     };
     for (const auto& [text, fields] : valid) {
         const PttAddress address = std::get<PttAddress>(parsePttAddress(text));
         std::ostringstream read;
         read << int(address.kind) << ' ' << address.path << ' ' << int(address.pin) << ' '
-             << address.invert << ' ' << address.gpio;
+             << address.invert << ' ' << address.gpio << ' ' << int(address.other);
         EXPECT_EQ(read.str(), fields) << text;
     }
     for (const char* text :
          {"", "serial", "serial:/dev/ttyS0", "serial:/dev/ttyS0:cts", "serial::rts",
-          "serial:/dev/ttyS0:invert", "cm108:", "hamlib:1", "SERIAL:/d:rts"})
+          "serial:/dev/ttyS0:invert", "cm108:", "hamlib:1", "SERIAL:/d:rts",
+          "serial:/dev/ttyS0:rts,rts", "serial:/dev/ttyS0:rts,", "serial:/dev/ttyS0:dtr,-dtr",
+          "serial:/dev/ttyS0:rts,dtr,-dtr", "serial:/dev/ttyS0:rts,cts", "serial:/d:-rts"})
         EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
                     HasSubstr("expected serial:DEVICE:rts"))
             << text;
