@@ -1,5 +1,6 @@
 #include "ProcessWatchdog.h"
 
+#include "HamlibPtt.h"
 #include "PttAddress.h"
 #include "PttLine.h"
 
@@ -13,8 +14,9 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
+#include <algorithm>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -24,7 +26,35 @@ constexpr std::string_view kReleased = "released";
 constexpr int kSocketFd = 3; // in the watchdog
 constexpr int kLockFd = 4;
 constexpr int kStartMs = 5000; // a hamlib line may take a while to connect
-constexpr int kEndMs = 3000;   // the watchdog's own release included
+constexpr int kEndMs = 3000;   // to end after the word, or to release a device line
+
+// Watchdogs that were still releasing when their sender stopped waiting: never killed, they
+// end on their own and are reaped at the next start.
+std::vector<pid_t> g_releasing;
+
+// The longest the watchdog of the line may need to release it and end: a hamlib line may
+// lose its connection, close it and release through a new one, each step under its limit.
+std::chrono::milliseconds releaseLimit(const std::string& address)
+{
+    const auto parsed = parsePttAddress(address);
+    const auto* line = std::get_if<PttAddress>(&parsed);
+    const bool hamlib = line && (line->kind == PttAddress::Kind::Rigctld ||
+                                 line->kind == PttAddress::Kind::Rig);
+    return std::chrono::milliseconds(kEndMs) +
+           (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
+}
+
+// Only the standard streams, the socket and the lock cross into the watchdog: whatever else
+// the program had open without close-on-exec (hamlib's connection to rigctld or its CAT port)
+// would stay open in it after the program died.
+void closeInherited()
+{
+    if (::close_range(kLockFd + 1, ~0U, 0) == 0)
+        return;
+    const long highest = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = kLockFd + 1; fd < highest; ++fd)
+        ::close(fd);
+}
 
 // Reads until the byte that says how the start went, within the deadline.
 std::string awaitStart(int socket)
@@ -45,6 +75,7 @@ std::string awaitStart(int socket)
 // The watchdog itself: holds the line and waits for the program's word or its end.
 int watch(const std::string& text)
 {
+    closeInherited();
     // A terminal's Ctrl-C, Ctrl-\ or Ctrl-Z for the program, or its hang-up, is not for the
     // watchdog, which must outlive the program's release.
     for (const int signal : {SIGINT, SIGQUIT, SIGTSTP, SIGTTIN, SIGTTOU, SIGHUP, SIGPIPE})
@@ -93,7 +124,8 @@ ProcessWatchdog::~ProcessWatchdog()
 {
     if (m_socket >= 0)
         ::close(m_socket); // without the word: the watchdog releases the line
-    reap();
+    // However long that takes within its limits; a watchdog that is releasing is never killed.
+    reap(releaseLimit(m_address), false);
 }
 
 std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
@@ -105,6 +137,8 @@ std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
 
 std::string ProcessWatchdog::start(const std::string& address, int lockFd)
 {
+    std::erase_if(g_releasing, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    m_address = address;
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         return std::string("cannot start the PTT watchdog: ") + std::strerror(errno);
@@ -150,7 +184,8 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
     if (!why.empty()) {
         ::close(m_socket);
         m_socket = -1;
-        reap();
+        // Nothing is keyed yet: a watchdog that did not start in time is ended.
+        reap(std::chrono::milliseconds(kEndMs), true);
     }
     return why;
 }
@@ -163,22 +198,27 @@ void ProcessWatchdog::released()
         ::send(m_socket, kReleased.data(), kReleased.size(), MSG_NOSIGNAL);
     ::close(m_socket);
     m_socket = -1;
-    reap();
+    // It only has to end; one that does not within the limit is stuck, not releasing.
+    reap(std::chrono::milliseconds(kEndMs), true);
 }
 
-void ProcessWatchdog::reap()
+void ProcessWatchdog::reap(std::chrono::milliseconds limit, bool mayKill)
 {
     if (m_pid <= 0)
         return;
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kEndMs);
+    const auto deadline = Clock::now() + limit;
     while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
         if (Clock::now() >= deadline) {
+            if (!mayKill) {
+                g_releasing.push_back(m_pid);
+                break;
+            }
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ::usleep(2000);
     }
     m_pid = -1;
 }

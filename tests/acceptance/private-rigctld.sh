@@ -139,6 +139,14 @@ rigctld_turns() {
     pid=$!
     sleep 1.5
     [[ "$(ptt_state)" == 1 ]] || { echo "not keyed 1.5 s into the call" >&2; return 1; }
+    # The watchdog holds its socket to the program and its own connection to rigctld, and
+    # none of the program's.
+    local watchdog fds
+    watchdog=$(pgrep -f -- "--ptt-watchdog rigctld:127.0.0.1:$RIGCTLD_PORT" | head -1)
+    fds=$(for fd in /proc/"$watchdog"/fd/*; do echo "${fd##*/}:$(readlink "$fd")"; done | xargs)
+    echo "the watchdog's descriptors: $fds"
+    (($(grep -o 'socket:' <<<"$fds" | wc -l) == 2)) ||
+        { echo "expected two sockets in the watchdog" >&2; return 1; }
     kill -9 "$pid"
     local killed
     killed=$(date +%s%N)
