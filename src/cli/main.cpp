@@ -8,6 +8,7 @@
 #include "WaveOutChoice.h"
 
 #include <QCoreApplication>
+#include <clocale>
 #include <csignal>
 #include <iostream>
 
@@ -17,6 +18,12 @@ namespace
 int run(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // Qt has just set the whole locale from the environment. hamlib's rig_open keeps the name
+    // that setlocale(LC_NUMERIC, NULL) returns, switches LC_NUMERIC to "C" and then reads the
+    // kept name, which glibc has freed by then unless LC_NUMERIC was "C" already. Our own
+    // numbers are read with from_chars and written in "C" terms (a point, never a comma), so
+    // "C" costs nothing. Set here, before any thread (hamlib's, the sound server's) starts.
+    std::setlocale(LC_NUMERIC, "C");
     // Made when --play or --list-devices first needs it: nothing else asks a sound server.
     LazyWaveOut device(makeWaveOut);
     SteadyTickCounter ticks;

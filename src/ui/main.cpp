@@ -16,6 +16,7 @@
 #include "modTone.h"
 
 #include <QApplication>
+#include <clocale>
 #include <csignal>
 #include <iostream>
 #include <optional>
@@ -41,6 +42,13 @@ int run(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // Qt has just set the whole locale from the environment. hamlib's rig_open keeps the name
+    // that setlocale(LC_NUMERIC, NULL) returns, switches LC_NUMERIC to "C" and then reads the
+    // kept name, which glibc has freed by then unless LC_NUMERIC was "C" already. Our own
+    // numbers are read with from_chars and written in "C" terms (Qt's own formatting does
+    // not use the C locale), so "C" costs nothing. Set here, before a Send starts hamlib's
+    // thread or the sound server's.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));

@@ -32,16 +32,18 @@ last_sound_span() {
         END { print (first - 1) * 440, last * 440 }'
 }
 
-# keyed_play WHAT ARGS...: plays, keyed through the private rigctld, while the PTT state is
-# read over and over beside the recording's length; leaves the exit status in PLAY_STATUS and
-# the timeline ("state bytes" lines) in PLAY_TIMELINE.
+# keyed_play ARGS...: plays, keyed through the private rigctld under LC_ALL=C.UTF-8, while
+# the PTT state is read over and over beside the recording's length; leaves the exit status
+# in PLAY_STATUS and the timeline ("state bytes" lines) in PLAY_TIMELINE.
 keyed_play() {
     local dir=$PRIVATE_PULSE_DIR
     PLAY_TIMELINE=$dir/timeline
     rm -f "$dir/status"
     (
         status=0
-        "$render" --play -s DTMF1 --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT" "$@" >"$dir/stdout" \
+        # A locale whose LC_NUMERIC is not "C", as on most desktops: hamlib's rig_open must
+        # meet "C" all the same (under the asan preset, a freed locale name would be read).
+        LC_ALL=C.UTF-8 "$render" --play -s DTMF1 --ptt "rigctld:127.0.0.1:$RIGCTLD_PORT" "$@" >"$dir/stdout" \
             2>"$dir/stderr" || status=$?
         echo "$status" >"$dir/status"
     ) &
