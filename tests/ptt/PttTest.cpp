@@ -109,8 +109,40 @@ TEST(LineLock, OneHolderAtATimeNamedByItsProcess)
     EXPECT_TRUE(std::filesystem::exists(made));
     EXPECT_EQ(LineLock("/dev/quorvel-no-such-node").tryLock(why), LineLock::Attempt::Taken);
     EXPECT_FALSE(std::filesystem::exists("/dev/quorvel-no-such-node"));
+    // One file however it is named: a symlink locks its target.
+    const std::string link = std::string(path) + ".link";
+    std::filesystem::create_symlink(path, link);
+    EXPECT_EQ(LineLock(link).tryLock(why), LineLock::Attempt::Busy);
+    ::unlink(link.c_str());
     ::unlink(path);
     ::unlink(made.c_str());
+}
+
+TEST(LineLock, ASerialLineIsLockedOnTheDescriptorItOpenedItself)
+{
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SerialPtt line(name, SerialPtt::Pin::Rts, false, SerialPtt::Other::HeldLow);
+    const auto lock = LineLock::forLine(line);
+    std::string why;
+    EXPECT_EQ(lock->tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_EQ(lock->descriptor(), line.lockOnOwnDescriptor());
+    // Any other open of the port, through a link or by another line, finds it locked.
+    SerialPtt other(name, SerialPtt::Pin::Dtr, false);
+    EXPECT_EQ(LineLock::forLine(other)->tryLock(why), LineLock::Attempt::Busy);
+    EXPECT_EQ(LineLock(name).tryLock(why), LineLock::Attempt::Busy);
+    EXPECT_EQ(line.name(), std::string("RTS of ") + name);
+    EXPECT_EQ(SerialPtt(name, SerialPtt::Pin::Dtr, false, SerialPtt::Other::Keys).name(),
+              std::string("DTR and RTS of ") + name);
+    ::close(master);
+    ::close(slave);
+    // A port that does not open locks nothing and is not opened again: open() says why.
+    SerialPtt missing("/nonexistent/ttyUSB7", SerialPtt::Pin::Rts, false);
+    const auto none = LineLock::forLine(missing);
+    EXPECT_EQ(none->tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_EQ(none->descriptor(), -1);
+    EXPECT_THAT(missing.open(), HasSubstr("cannot open PTT port /nonexistent/ttyUSB7: No such"));
 }
 
 TEST(Cm108Ptt, WritesDataBeforeMaskToTheDevice)
