@@ -88,8 +88,8 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
         kServerChooses, kServerChooses, kServerChooses};
     // A keyed call moved to the desktop's speakers when its radio's output goes away would
     // put a dead carrier on the air and the call in the room: the server must not move it.
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY |
-                                                      (held ? PA_STREAM_DONT_MOVE : 0));
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (held ? PA_STREAM_DONT_MOVE : 0));
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
                                    flags, nullptr, nullptr) < 0)
         return refusalOf(context);
@@ -236,7 +236,7 @@ void PulseStream::onState(pa_stream* s, void* self)
     if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)))
         return stream.fail(WaveResult::NoDriver);
     stream.fail(pa_context_errno(context) == PA_ERR_KILLED ? WaveResult::BadDeviceId
-                                                            : WaveResult::Error);
+                                                           : WaveResult::Error);
 }
 
 void PulseStream::onWrite(pa_stream*, std::size_t bytes, void* self)

@@ -267,8 +267,8 @@ std::string HamlibPtt::connect()
             return name() + " did not answer (" + opened->error +
                    "): is it rigctld that listens there?";
         if (m_network)
-            return "cannot connect to rigctld at " + m_address + " (" +
-                   opened->error + "): is rigctld running there?";
+            return "cannot connect to rigctld at " + m_address + " (" + opened->error +
+                   "): is rigctld running there?";
         return "cannot open " + name() +
                (m_baud > 0 ? " at " + std::to_string(m_baud) + " baud" : "") + " (" +
                opened->error + ")";

@@ -24,8 +24,7 @@ public:
     // The longest a release can take when the connection of the call is lost or stuck: the
     // command that goes unanswered, the close of that connection, a new connection and the
     // command through it.
-    static constexpr std::chrono::milliseconds kWorstRelease =
-        3 * kCommandLimit + kOpenLimit;
+    static constexpr std::chrono::milliseconds kWorstRelease = 3 * kCommandLimit + kOpenLimit;
 
     // verbose: hamlib's own messages go to standard error; otherwise it is kept silent.
     static std::unique_ptr<HamlibPtt> rigctld(const std::string& host, int port, bool verbose);

@@ -4,6 +4,7 @@
 #include "PttAddress.h"
 #include "PttLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -14,7 +15,7 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <algorithm>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -30,7 +31,7 @@ constexpr int kEndMs = 3000;   // to end after the word, or to release a device 
 
 // Watchdogs that were still releasing when their sender stopped waiting: never killed, they
 // end on their own and are reaped at the next start.
-std::vector<pid_t> g_releasing;
+std::vector<pid_t> leftReleasing;
 
 // The longest the watchdog of the line may need to release it and end: a hamlib line may
 // lose its connection, close it and release through a new one, each step under its limit.
@@ -38,8 +39,8 @@ std::chrono::milliseconds releaseLimit(const std::string& address)
 {
     const auto parsed = parsePttAddress(address);
     const auto* line = std::get_if<PttAddress>(&parsed);
-    const bool hamlib = line && (line->kind == PttAddress::Kind::Rigctld ||
-                                 line->kind == PttAddress::Kind::Rig);
+    const bool hamlib =
+        line && (line->kind == PttAddress::Kind::Rigctld || line->kind == PttAddress::Kind::Rig);
     return std::chrono::milliseconds(kEndMs) +
            (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
 }
@@ -137,7 +138,7 @@ std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
 
 std::string ProcessWatchdog::start(const std::string& address, int lockFd)
 {
-    std::erase_if(g_releasing, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    std::erase_if(leftReleasing, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
     m_address = address;
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
@@ -211,14 +212,14 @@ void ProcessWatchdog::reap(std::chrono::milliseconds limit, bool mayKill)
     while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
         if (Clock::now() >= deadline) {
             if (!mayKill) {
-                g_releasing.push_back(m_pid);
+                leftReleasing.push_back(m_pid);
                 break;
             }
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
             break;
         }
-        ::usleep(2000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     m_pid = -1;
 }

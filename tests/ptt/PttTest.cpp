@@ -261,7 +261,8 @@ TEST(HamlibPtt, KeysThroughRigctldWhileAnotherClientReadsIt)
     EXPECT_EQ(line->lockPath(), "/tmp/quorvel-ptt-rigctld-local-" + port + ".lock");
     char hostname[256] = "";
     ::gethostname(hostname, sizeof hostname - 1);
-    for (const std::string host : {"localhost", "[::1]", "127.0.0.2", "0.0.0.0", static_cast<const char*>(hostname)})
+    for (const std::string host :
+         {"localhost", "[::1]", "127.0.0.2", "0.0.0.0", static_cast<const char*>(hostname)})
         EXPECT_EQ(makePttLine(std::get<PttAddress>(parsePttAddress("rigctld:" + host + ":" + port)))
                       ->lockPath(),
                   line->lockPath())
@@ -353,9 +354,8 @@ TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
     EXPECT_FALSE(result);
     EXPECT_LT(ms, 250);
     // Queued behind the late call, and not started when its own limit passes.
-    EXPECT_FALSE(thread.run<int>(50ms, slow, [&](std::optional<int>& late) {
-        droppedResult.set_value(late);
-    }));
+    EXPECT_FALSE(thread.run<int>(50ms, slow,
+                                 [&](std::optional<int>& late) { droppedResult.set_value(late); }));
     EXPECT_EQ(lateResult.get_future().get(), 7);
     EXPECT_EQ(droppedResult.get_future().get(), std::nullopt);
     EXPECT_EQ(thread.run<int>(1s, slow, [](std::optional<int>&) { FAIL(); }), 7);
