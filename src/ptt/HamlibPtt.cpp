@@ -1,5 +1,6 @@
 #include "HamlibPtt.h"
 
+#include "HamlibCalls.h"
 #include "HamlibThread.h"
 #include "RigctldIdentity.h"
 
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <hamlib/rig.h>
-#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -15,69 +15,26 @@
 namespace
 {
 
-// hamlib's own bound on one exchange; with one retry a dead exchange ends within 2 s, below
-// our limits, so that our limit only catches what hamlib does not bound (a connect, a loop).
-constexpr const char* kHamlibTimeoutMs = "1000";
-constexpr const char* kHamlibRetry = "1";
-
-int dropMessage(enum rig_debug_level_e, rig_ptr_t, const char*, va_list)
-{
-    return 0;
-}
-
-// hamlib's debug level belongs to the process; the first line made sets it, before any other
-// hamlib call, on hamlib's own thread.
-void setHamlibVerbosity(bool verbose)
-{
-    static std::once_flag once;
-    std::call_once(once, [verbose] {
-        rig_set_debug(verbose ? RIG_DEBUG_VERBOSE : RIG_DEBUG_NONE);
-        if (!verbose)
-            rig_set_debug_callback(dropMessage, nullptr);
-    });
-}
-
-// On hamlib's thread: rigerror2 writes into a buffer of its own.
-std::string hamlibError(int status)
-{
-    std::string text = rigerror2(status);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
-
 std::string seconds(std::chrono::milliseconds limit)
 {
     return std::to_string(limit.count() / 1000) + " s";
 }
 
-void setConf(RIG* rig, const char* name, const std::string& value)
-{
-    rig_set_conf(rig, rig_token_lookup(rig, name), value.c_str());
-}
-
 // Closing can talk to the radio too, so it is bounded like any other call; a late close
 // finishes on hamlib's thread, and one that never started is done there all the same.
-void closeRig(RIG* rig)
+void closeRig(s_rig* rig)
 {
-    const auto closeNow = [rig] {
-        rig_close(rig);
-        rig_cleanup(rig);
-        return 0;
-    };
-    HamlibThread::instance().run<int>(HamlibPtt::kCommandLimit, closeNow,
-                                      [closeNow](std::optional<int>& done) {
-                                          if (!done)
-                                              closeNow();
-                                      });
+    HamlibThread::instance().run<int>(
+        HamlibPtt::kCommandLimit,
+        [rig] {
+            HamlibCalls::close(rig);
+            return 0;
+        },
+        [rig](std::optional<int>& done) {
+            if (!done)
+                HamlibCalls::close(rig);
+        });
 }
-
-struct Opened {
-    RIG* rig = nullptr; // null for a model hamlib does not know
-    int status = RIG_OK;
-    std::string error; // hamlib's words for a status that is not RIG_OK
-    int fd = -1;
-};
 
 } // namespace
 
@@ -134,16 +91,9 @@ std::string HamlibPtt::attach()
         return {};
     if (m_network)
         return connect();
-    const int model = m_model;
     const auto known = HamlibThread::instance().run<bool>(
         kCommandLimit,
-        [model, verbose = m_verbose] {
-            setHamlibVerbosity(verbose);
-            RIG* rig = rig_init(model);
-            if (rig)
-                rig_cleanup(rig);
-            return rig != nullptr;
-        },
+        [model = m_model, verbose = m_verbose] { return HamlibCalls::knowsModel(model, verbose); },
         [](std::optional<bool>&) {});
     if (!known)
         return "hamlib did not answer within " + seconds(kCommandLimit);
@@ -225,38 +175,12 @@ std::string HamlibPtt::lossSeen() const
 
 std::string HamlibPtt::connect()
 {
-    const auto open = [model = m_model, address = m_address, baud = m_baud, network = m_network,
-                       verbose = m_verbose] {
-        setHamlibVerbosity(verbose);
-        Opened opened;
-        RIG* rig = rig_init(model);
-        if (!rig)
-            return opened;
-        setConf(rig, "rig_pathname", address);
-        setConf(rig, "timeout", kHamlibTimeoutMs);
-        setConf(rig, "retry", kHamlibRetry);
-        if (baud > 0)
-            setConf(rig, "serial_speed", std::to_string(baud));
-        if (!network)
-            setConf(rig, "ptt_type", "RIG"); // keyed over CAT; a radio that cannot refuses it
-        // A cached PTT state would let a release that must reach the radio be skipped.
-        rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
-        opened.rig = rig;
-        opened.status = rig_open(rig);
-        if (opened.status == RIG_OK) {
-            opened.fd = rig->state.rigport.fd;
-        } else {
-            opened.error = hamlibError(opened.status);
-            rig_cleanup(rig);
-        }
-        return opened;
-    };
-    const auto opened =
-        HamlibThread::instance().run<Opened>(kOpenLimit, open, [](std::optional<Opened>& late) {
-            if (late && late->status == RIG_OK) {
-                rig_close(late->rig);
-                rig_cleanup(late->rig);
-            }
+    const HamlibCalls::Rig wanted{m_model, m_address, m_baud, m_network, m_verbose};
+    const auto opened = HamlibThread::instance().run<HamlibCalls::Opened>(
+        kOpenLimit, [wanted] { return HamlibCalls::open(wanted); },
+        [](std::optional<HamlibCalls::Opened>& late) {
+            if (late && late->status == RIG_OK)
+                HamlibCalls::close(late->rig);
         });
     if (!opened)
         return name() + " did not answer within " + seconds(kOpenLimit);
@@ -285,15 +209,8 @@ std::string HamlibPtt::setPtt(bool keyed)
         return name() + " is not connected";
     RIG* rig = m_rig;
     const auto failed = HamlibThread::instance().run<std::string>(
-        kCommandLimit,
-        [rig, keyed] {
-            const int status = rig_set_ptt(rig, RIG_VFO_CURR, keyed ? RIG_PTT_ON : RIG_PTT_OFF);
-            return status == RIG_OK ? std::string() : hamlibError(status);
-        },
-        [rig](std::optional<std::string>&) {
-            rig_close(rig);
-            rig_cleanup(rig);
-        });
+        kCommandLimit, [rig, keyed] { return HamlibCalls::setPtt(rig, keyed); },
+        [rig](std::optional<std::string>&) { HamlibCalls::close(rig); });
     if (!failed) {
         // The late call owns the connection now, and closes it when it ends.
         m_rig = nullptr;
