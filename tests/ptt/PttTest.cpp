@@ -4,6 +4,7 @@
 #include "HamlibThread.h"
 #include "LineLock.h"
 #include "PrivateRigctld.h"
+#include "ProcessWatchdog.h"
 #include "PttAddress.h"
 #include "RigctldIdentity.h"
 
@@ -360,4 +361,36 @@ TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
     EXPECT_EQ(droppedResult.get_future().get(), std::nullopt);
     EXPECT_EQ(thread.run<int>(1s, slow, [](std::optional<int>&) { FAIL(); }), 7);
     EXPECT_EQ(most, 1);
+}
+
+TEST(ProcessWatchdog, AWatchdogThatIsReleasingIsWaitedForAsLongAsItsLineNeedsAndNeverKilled)
+{
+    // A stand-in watchdog that holds the line at once, then takes 3.3 s over its release.
+    char folder[] = "/tmp/quorvel-watchdog-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string script = std::string(folder) + "/watchdog",
+                      done = std::string(folder) + "/done";
+    std::ofstream(script) << "#!/bin/sh\nprintf + >&3\ncat <&3 >/dev/null\nsleep 3.3\ntouch "
+                          << done << "\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    // A device line is released within 3 s: the wait ends then, and the watchdog goes on.
+    long long ms = msOf([&] {
+        ProcessWatchdog watchdog(script);
+        ASSERT_EQ(watchdog.start("cm108:/dev/null", -1), "");
+    });
+    EXPECT_GE(ms, 2900);
+    EXPECT_LT(ms, 3300);
+    EXPECT_FALSE(std::filesystem::exists(done));
+    for (int i = 0; i < 100 && !std::filesystem::exists(done); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(std::filesystem::exists(done));
+    // Through hamlib a release may take far longer: the whole of it is waited for.
+    std::filesystem::remove(done);
+    ms = msOf([&] {
+        ProcessWatchdog watchdog(script);
+        ASSERT_EQ(watchdog.start("rigctld:127.0.0.1:9", -1), "");
+    });
+    EXPECT_GE(ms, 3300);
+    EXPECT_TRUE(std::filesystem::exists(done));
+    std::filesystem::remove_all(folder);
 }
