@@ -12,7 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils multimon-ng libasound2-plugins
     pipewire wireplumber pipewire-pulse dbus
-    xvfb xauth xdotool xclip python3 procps bsdutils
+    xvfb xauth xdotool xclip python3 procps bsdutils strace
     desktop-file-utils appstream groff-base
     dpkg-dev lintian file gzip man-db
 )

@@ -20,6 +20,7 @@ WaveOut& LazyWaveOut::chosen()
     // The choices made here so far hold for the next open (and for the count, which ALSA
     // takes on the chosen output).
     device().setOutputDevice(outputDevice());
+    m_device->setOutputHeld(outputHeld());
     m_device->setMediaName(mediaName());
     return *m_device;
 }

@@ -64,7 +64,7 @@ std::int32_t refusalOf(pa_context* context)
 } // namespace
 
 std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& sink,
-                                  const std::string& mediaName)
+                                  const std::string& mediaName, bool held)
 {
     const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format.nSamplesPerSec,
                                       static_cast<std::uint8_t>(format.nChannels)};
@@ -86,8 +86,12 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
         kServerChooses,
         static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUs, &sampleFormat)),
         kServerChooses, kServerChooses, kServerChooses};
+    // A keyed call moved to the desktop's speakers when its radio's output goes away would
+    // put a dead carrier on the air and the call in the room: the server must not move it.
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (held ? PA_STREAM_DONT_MOVE : 0));
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
-                                   PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+                                   flags, nullptr, nullptr) < 0)
         return refusalOf(context);
 
     pa_stream* s = m_stream;
@@ -226,9 +230,13 @@ void PulseStream::onState(pa_stream* s, void* self)
     const pa_stream_state_t state = pa_stream_get_state(s);
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
         return;
-    // release() clears this callback first, so an end seen here is the server's doing.
-    const bool serverGone = !PA_CONTEXT_IS_GOOD(pa_context_get_state(pa_stream_get_context(s)));
-    stream.fail(serverGone ? WaveResult::NoDriver : WaveResult::Error);
+    // release() clears this callback first, so an end seen here is the server's doing. A
+    // stream that may not move is killed when its sink goes away.
+    pa_context* context = pa_stream_get_context(s);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)))
+        return stream.fail(WaveResult::NoDriver);
+    stream.fail(pa_context_errno(context) == PA_ERR_KILLED ? WaveResult::BadDeviceId
+                                                           : WaveResult::Error);
 }
 
 void PulseStream::onWrite(pa_stream*, std::size_t bytes, void* self)

@@ -36,9 +36,10 @@ public:
     PulseStream& operator=(const PulseStream&) = delete;
 
     // Makes the stream on sink (the default sink when empty) and waits until it is ready;
-    // returns 0 or a WaveResult code (see PulseWaveOut.h).
+    // returns 0 or a WaveResult code (see PulseWaveOut.h). A held stream stays on its sink:
+    // when that goes away the play fails, rather than going on through other speakers.
     std::int32_t connect(const WaveFormat& format, const std::string& sink,
-                         const std::string& mediaName);
+                         const std::string& mediaName, bool held = false);
     // Starts playing the header's buffer, which must stay put until the play has ended.
     // StillPlaying while an earlier buffer is still fed or drained.
     std::int32_t play(WaveHeader& header);

@@ -43,7 +43,8 @@ std::string PulseWaveOut::reasonFor(int step, std::int32_t code) const
         return open ? "the sound server took the connection but does not answer: it is stuck"
                     : "the sound server stopped answering during the play";
     case WaveResult::BadDeviceId:
-        return "the sound server has no such output";
+        return open ? "the sound server has no such output"
+                    : "the output went away during the play";
     case WaveResult::Allocated:
         return "the sound server refused the stream";
     case WaveResult::BadFormat:
@@ -86,7 +87,8 @@ std::int32_t PulseWaveOut::open(WaveHandle& handle, const WaveFormat& format)
     if (const std::int32_t connected = m_connection.connectLocked())
         return connected;
     auto stream = std::make_unique<PulseStream>(m_connection, [this] { wakeUp(); });
-    if (const std::int32_t failed = stream->connect(format, outputDevice(), mediaName()))
+    if (const std::int32_t failed =
+            stream->connect(format, outputDevice(), mediaName(), outputHeld()))
         return failed;
     handle = m_devices.add(std::move(stream));
     return WaveResult::NoError;

@@ -26,6 +26,8 @@
 //                  BadFormat (32)   not 16-bit PCM at a rate the server takes
 //                  NoMemory (7)     the client library could not start its thread
 //   deviceError()  NoDriver (6)     the server went away during the play
+//                  BadDeviceId (2)  the output went away during the play (a held output:
+//                                   see WaveOut::setOutputHeld)
 //                  Error (1)        the server ended the stream during the play
 //                  TimedOut (258)   the server stopped answering during the play, or the
 //                                   drain did not end in time after the last byte

@@ -81,6 +81,10 @@ public:
     // The output that the next open() uses; empty for the system's default output.
     void setOutputDevice(std::string name) { m_outputDevice = std::move(name); }
     const std::string& outputDevice() const { return m_outputDevice; }
+    // The next open() keeps its sound on its output: the server may not move it elsewhere,
+    // and the play fails when that output goes away. Always so for a named output.
+    void setOutputHeld(bool held) { m_outputHeld = held; }
+    bool outputHeld() const { return m_outputHeld || !m_outputDevice.empty(); }
     // What a sound mixer shows for the stream of the next open(): a few characters of the
     // sequence, say.
     void setMediaName(std::string name) { m_mediaName = std::move(name); }
@@ -118,5 +122,6 @@ protected:
 private:
     std::function<void()> m_wakeUp;
     std::string m_outputDevice;
+    bool m_outputHeld = false;
     std::string m_mediaName;
 };

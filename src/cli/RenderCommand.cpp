@@ -267,6 +267,8 @@ int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std
         if (const std::string why = chooseOutput(play->device, *options.radio.device); !why.empty())
             return usageError(err, why);
     }
+    if (play)
+        play->device.setOutputHeld(options.radio.ptt.has_value()); // a keyed call never moves
 
     // Created before rendering, so that an output folder that cannot be written costs no
     // rendering time.

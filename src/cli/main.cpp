@@ -8,6 +8,7 @@
 #include "TickCounter.h"
 #include "WaveOutChoice.h"
 
+#include <clocale>
 #include <iostream>
 #include <unistd.h>
 
@@ -16,6 +17,12 @@ namespace
 
 int run(int argc, char* argv[])
 {
+    // hamlib's rig_open keeps the name that setlocale(LC_NUMERIC, NULL) returns, switches
+    // LC_NUMERIC to "C" and then reads the kept name, which glibc has freed by then unless
+    // LC_NUMERIC was "C" already. Our own numbers are read with from_chars and written in "C"
+    // terms (a point, never a comma), so "C" costs nothing. Set before any thread (hamlib's,
+    // the sound server's) starts.
+    std::setlocale(LC_NUMERIC, "C");
     // Made when --play or --list-devices first needs it: nothing else asks a sound server.
     LazyWaveOut device(makeWaveOut);
     SteadyTickCounter ticks;

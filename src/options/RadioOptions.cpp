@@ -32,7 +32,8 @@ void addRadioOptions(OptionTable& table, bool withListing)
         {"call-gap", "Silence between two calls, in ms (default 0).", "MS"},
         {"level", "Gain in dB, from -80 to 0 (default 0: the samples as rendered).", "DB"},
         {"ptt",
-         "Key a transmitter around the play: serial:DEVICE:rts or serial:DEVICE:dtr, or "
+         "Key a transmitter around the play: serial:DEVICE:rts or serial:DEVICE:dtr (rts,dtr "
+         "keys on both lines, rts,-dtr holds DTR low; the same with dtr first), or "
          "cm108:DEVICE[:GPIO] for a CM108/CM119 interface (GPIO 3 by default; DEVICE auto "
          "finds the one C-Media interface), with :invert at the end for a line that keys low; "
          "rigctld[:HOST[:PORT]] through a running hamlib rigctld (localhost:4532 by default); "

@@ -1,12 +1,13 @@
 #include "HamlibPtt.h"
 
-#include "CallWithin.h"
+#include "HamlibCalls.h"
+#include "HamlibThread.h"
+#include "RigctldIdentity.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <hamlib/rig.h>
-#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -14,64 +15,26 @@
 namespace
 {
 
-// hamlib's own bound on one exchange; with one retry a dead exchange ends within 2 s, below
-// our limits, so that our limit only catches what hamlib does not bound (a connect, a loop).
-constexpr const char* kHamlibTimeoutMs = "1000";
-constexpr const char* kHamlibRetry = "1";
-
-int dropMessage(enum rig_debug_level_e, rig_ptr_t, const char*, va_list)
-{
-    return 0;
-}
-
-// hamlib's debug level belongs to the process; the first line made sets it, before any other
-// hamlib call, and from the main thread.
-void setHamlibVerbosity(bool verbose)
-{
-    static std::once_flag once;
-    std::call_once(once, [verbose] {
-        rig_set_debug(verbose ? RIG_DEBUG_VERBOSE : RIG_DEBUG_NONE);
-        if (!verbose)
-            rig_set_debug_callback(dropMessage, nullptr);
-    });
-}
-
-std::string hamlibError(int status)
-{
-    std::string text = rigerror2(status);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
-
 std::string seconds(std::chrono::milliseconds limit)
 {
     return std::to_string(limit.count() / 1000) + " s";
 }
 
-void setConf(RIG* rig, const char* name, const std::string& value)
-{
-    rig_set_conf(rig, rig_token_lookup(rig, name), value.c_str());
-}
-
 // Closing can talk to the radio too, so it is bounded like any other call; a late close
-// finishes on its own thread.
-void closeRig(RIG* rig)
+// finishes on hamlib's thread, and one that never started is done there all the same.
+void closeRig(s_rig* rig)
 {
-    callWithin<int>(
+    HamlibThread::instance().run<int>(
         HamlibPtt::kCommandLimit,
         [rig] {
-            rig_close(rig);
-            rig_cleanup(rig);
+            HamlibCalls::close(rig);
             return 0;
         },
-        [](int&) {});
+        [rig](std::optional<int>& done) {
+            if (!done)
+                HamlibCalls::close(rig);
+        });
 }
-
-struct Opened {
-    int status = RIG_OK;
-    int fd = -1;
-};
 
 } // namespace
 
@@ -79,8 +42,11 @@ std::unique_ptr<HamlibPtt> HamlibPtt::rigctld(const std::string& host, int port,
 {
     const bool v6 = host.find(':') != std::string::npos;
     const std::string address = (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
-    return std::unique_ptr<HamlibPtt>(
-        new HamlibPtt(RIG_MODEL_NETRIGCTL, address, 0, true, verbose));
+    auto line =
+        std::unique_ptr<HamlibPtt>(new HamlibPtt(RIG_MODEL_NETRIGCTL, address, 0, true, verbose));
+    line->m_host = host;
+    line->m_port = port;
+    return line;
 }
 
 std::unique_ptr<HamlibPtt> HamlibPtt::direct(int model, std::string device, int baud, bool verbose)
@@ -90,9 +56,9 @@ std::unique_ptr<HamlibPtt> HamlibPtt::direct(int model, std::string device, int 
 }
 
 HamlibPtt::HamlibPtt(int model, std::string address, int baud, bool network, bool verbose)
-    : m_model(model), m_address(std::move(address)), m_baud(baud), m_network(network)
+    : m_model(model), m_address(std::move(address)), m_baud(baud), m_network(network),
+      m_verbose(verbose)
 {
-    setHamlibVerbosity(verbose);
 }
 
 HamlibPtt::~HamlibPtt()
@@ -111,7 +77,8 @@ std::string HamlibPtt::lockPath() const
 {
     if (!m_network && m_address.starts_with('/'))
         return m_address;
-    std::string file = m_address;
+    // One rigctld however its host is written: named after the address it resolves to.
+    std::string file = m_network ? rigctldIdentity(m_host, m_port, kOpenLimit) : m_address;
     for (char& c : file)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-')
             c = '-';
@@ -124,10 +91,14 @@ std::string HamlibPtt::attach()
         return {};
     if (m_network)
         return connect();
-    RIG* rig = rig_init(m_model);
-    if (!rig)
+    const auto known = HamlibThread::instance().run<bool>(
+        kCommandLimit,
+        [model = m_model, verbose = m_verbose] { return HamlibCalls::knowsModel(model, verbose); },
+        [](std::optional<bool>&) {});
+    if (!known)
+        return "hamlib did not answer within " + seconds(kCommandLimit);
+    if (!*known)
         return unknownModel();
-    rig_cleanup(rig);
     struct stat status;
     if (m_address.starts_with('/') && ::stat(m_address.c_str(), &status) != 0)
         return "cannot open the CAT port " + m_address + ": " + std::strerror(errno);
@@ -204,44 +175,29 @@ std::string HamlibPtt::lossSeen() const
 
 std::string HamlibPtt::connect()
 {
-    RIG* rig = rig_init(m_model);
-    if (!rig)
-        return unknownModel();
-    setConf(rig, "rig_pathname", m_address);
-    setConf(rig, "timeout", kHamlibTimeoutMs);
-    setConf(rig, "retry", kHamlibRetry);
-    if (m_baud > 0)
-        setConf(rig, "serial_speed", std::to_string(m_baud));
-    if (!m_network)
-        setConf(rig, "ptt_type", "RIG"); // keyed over CAT; a radio that cannot refuses it
-    // A cached PTT state would let a release that must reach the radio be skipped.
-    rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
-    const auto opened = callWithin<Opened>(
-        kOpenLimit,
-        [rig] {
-            const int status = rig_open(rig);
-            return Opened{status, status == RIG_OK ? rig->state.rigport.fd : -1};
-        },
-        [rig](Opened& late) {
-            if (late.status == RIG_OK)
-                rig_close(rig);
-            rig_cleanup(rig);
+    const HamlibCalls::Rig wanted{m_model, m_address, m_baud, m_network, m_verbose};
+    const auto opened = HamlibThread::instance().run<HamlibCalls::Opened>(
+        kOpenLimit, [wanted] { return HamlibCalls::open(wanted); },
+        [](std::optional<HamlibCalls::Opened>& late) {
+            if (late && late->status == RIG_OK)
+                HamlibCalls::close(late->rig);
         });
     if (!opened)
         return name() + " did not answer within " + seconds(kOpenLimit);
+    if (!opened->rig)
+        return unknownModel();
     if (opened->status != RIG_OK) {
-        rig_cleanup(rig);
         if (m_network && opened->status == -RIG_ETIMEOUT)
-            return name() + " did not answer (" + hamlibError(opened->status) +
+            return name() + " did not answer (" + opened->error +
                    "): is it rigctld that listens there?";
         if (m_network)
-            return "cannot connect to rigctld at " + m_address + " (" +
-                   hamlibError(opened->status) + "): is rigctld running there?";
+            return "cannot connect to rigctld at " + m_address + " (" + opened->error +
+                   "): is rigctld running there?";
         return "cannot open " + name() +
                (m_baud > 0 ? " at " + std::to_string(m_baud) + " baud" : "") + " (" +
-               hamlibError(opened->status) + ")";
+               opened->error + ")";
     }
-    m_rig = rig;
+    m_rig = opened->rig;
     m_fd = opened->fd;
     m_state = State::Open;
     return {};
@@ -252,14 +208,10 @@ std::string HamlibPtt::setPtt(bool keyed)
     if (m_state != State::Open)
         return name() + " is not connected";
     RIG* rig = m_rig;
-    const auto status = callWithin<int>(
-        kCommandLimit,
-        [rig, keyed] { return rig_set_ptt(rig, RIG_VFO_CURR, keyed ? RIG_PTT_ON : RIG_PTT_OFF); },
-        [rig](int&) {
-            rig_close(rig);
-            rig_cleanup(rig);
-        });
-    if (!status) {
+    const auto failed = HamlibThread::instance().run<std::string>(
+        kCommandLimit, [rig, keyed] { return HamlibCalls::setPtt(rig, keyed); },
+        [rig](std::optional<std::string>&) { HamlibCalls::close(rig); });
+    if (!failed) {
         // The late call owns the connection now, and closes it when it ends.
         m_rig = nullptr;
         m_fd = -1;
@@ -267,7 +219,7 @@ std::string HamlibPtt::setPtt(bool keyed)
              seconds(kCommandLimit));
         return m_lostWhy;
     }
-    return *status == RIG_OK ? std::string() : hamlibError(*status);
+    return *failed;
 }
 
 std::string HamlibPtt::drive(bool keyed)

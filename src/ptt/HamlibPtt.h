@@ -10,7 +10,8 @@ struct s_rig;
 
 // Keys through hamlib: either a running rigctld, which other programs share (hamlib's network
 // model), or the radio's own CAT port, opened directly. hamlib's calls block, so each runs on
-// a thread of its own under a limit, and hamlib's own timeout and retry are set as well.
+// hamlib's one thread (HamlibThread) under a limit, and hamlib's own timeout and retry are
+// set as well.
 class HamlibPtt : public PttLine
 {
 public:
@@ -20,6 +21,10 @@ public:
     // PTT command. hamlib's own timeout and retry end a call sooner.
     static constexpr std::chrono::milliseconds kOpenLimit{4000};
     static constexpr std::chrono::milliseconds kCommandLimit{3000};
+    // The longest a release can take when the connection of the call is lost or stuck: the
+    // command that goes unanswered, the close of that connection, a new connection and the
+    // command through it.
+    static constexpr std::chrono::milliseconds kWorstRelease = 3 * kCommandLimit + kOpenLimit;
 
     // verbose: hamlib's own messages go to standard error; otherwise it is kept silent.
     static std::unique_ptr<HamlibPtt> rigctld(const std::string& host, int port, bool verbose);
@@ -60,6 +65,9 @@ private:
     std::string m_address; // HOST:PORT for rigctld, the CAT device otherwise
     int m_baud;
     bool m_network;
+    bool m_verbose;
+    std::string m_host; // rigctld's, as written
+    int m_port = 0;
     State m_state = State::Closed;
     s_rig* m_rig = nullptr;
     std::atomic<int> m_fd{-1}; // the connection's socket or port, looked at by check()

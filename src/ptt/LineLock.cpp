@@ -1,5 +1,7 @@
 #include "LineLock.h"
 
+#include "PttLine.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,9 +17,23 @@ LineLock::LineLock(std::string path) : m_path(std::move(path))
 {
 }
 
+LineLock::LineLock(std::string path, int borrowedFd)
+    : m_path(std::move(path)), m_fd(borrowedFd), m_owned(false)
+{
+}
+
+std::unique_ptr<LineLock> LineLock::forLine(PttLine& line)
+{
+    // A device that did not open locks nothing: the line's open() then says why, and the
+    // device is not opened a second time for the lock.
+    if (const std::optional<int> own = line.lockOnOwnDescriptor())
+        return std::make_unique<LineLock>(*own >= 0 ? line.lockPath() : std::string(), *own);
+    return std::make_unique<LineLock>(line.lockPath());
+}
+
 LineLock::~LineLock()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0 && m_owned)
         ::close(m_fd);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+class PttLine;
 
 // One sender per line: an exclusive flock on the line's lock file (its device node, or a
 // lock file named after the radio), held while this lives. The watchdog inherits the same
@@ -12,6 +15,11 @@ public:
 
     // An empty path locks nothing: every attempt is Taken.
     explicit LineLock(std::string path);
+    // Locks the descriptor, which the caller keeps open and closes.
+    LineLock(std::string path, int borrowedFd);
+    // The lock for the line: on the line's own descriptor when it has one (which opens the
+    // line's device), otherwise on its lockPath().
+    static std::unique_ptr<LineLock> forLine(PttLine& line);
     ~LineLock();
     LineLock(const LineLock&) = delete;
     LineLock& operator=(const LineLock&) = delete;
@@ -29,4 +37,5 @@ public:
 private:
     std::string m_path;
     int m_fd = -1;
+    bool m_owned = true;
 };

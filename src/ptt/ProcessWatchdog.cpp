@@ -1,9 +1,11 @@
 #include "ProcessWatchdog.h"
 
+#include "HamlibPtt.h"
 #include "ProcessSignals.h"
 #include "PttAddress.h"
 #include "PttLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -16,6 +18,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -25,7 +28,35 @@ constexpr std::string_view kReleased = "released";
 constexpr int kSocketFd = 3; // in the watchdog
 constexpr int kLockFd = 4;
 constexpr int kStartMs = 5000; // a hamlib line may take a while to connect
-constexpr int kEndMs = 3000;   // the watchdog's own release included
+constexpr int kEndMs = 3000;   // to end after the word, or to release a device line
+
+// Watchdogs that were still releasing when their sender stopped waiting: never killed, they
+// end on their own and are reaped at the next start.
+std::vector<pid_t> leftReleasing;
+
+// The longest the watchdog of the line may need to release it and end: a hamlib line may
+// lose its connection, close it and release through a new one, each step under its limit.
+std::chrono::milliseconds releaseLimit(const std::string& address)
+{
+    const auto parsed = parsePttAddress(address);
+    const auto* line = std::get_if<PttAddress>(&parsed);
+    const bool hamlib =
+        line && (line->kind == PttAddress::Kind::Rigctld || line->kind == PttAddress::Kind::Rig);
+    return std::chrono::milliseconds(kEndMs) +
+           (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
+}
+
+// Only the standard streams, the socket and the lock cross into the watchdog: whatever else
+// the program had open without close-on-exec (hamlib's connection to rigctld or its CAT port)
+// would stay open in it after the program died.
+void closeInherited()
+{
+    if (::close_range(kLockFd + 1, ~0U, 0) == 0)
+        return;
+    const long highest = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
+    for (int fd = kLockFd + 1; fd < highest; ++fd)
+        ::close(fd);
+}
 
 // Reads until the byte that says how the start went, within the deadline.
 std::string awaitStart(int socket)
@@ -46,6 +77,7 @@ std::string awaitStart(int socket)
 // The watchdog itself: holds the line and waits for the program's word or its end.
 int watch(const std::string& text)
 {
+    closeInherited();
     // A terminal's Ctrl-C, Ctrl-\ or Ctrl-Z for the program, or its hang-up, is not for the
     // watchdog, which must outlive the program's release.
     ProcessSignals::install(ProcessSignals::Role::Watchdog);
@@ -58,6 +90,9 @@ int watch(const std::string& text)
         return 1;
     }
     const auto line = makePttLine(std::get<PttAddress>(address));
+    // A line locked on its own device drives the inherited descriptor: no second open.
+    if (::fcntl(kLockFd, F_GETFD) >= 0)
+        line->adoptLockDescriptor(kLockFd);
     if (const std::string why = line->attach(); !why.empty()) {
         say("-" + why);
         return 1;
@@ -90,7 +125,8 @@ ProcessWatchdog::~ProcessWatchdog()
 {
     if (m_socket >= 0)
         ::close(m_socket); // without the word: the watchdog releases the line
-    reap();
+    // However long that takes within its limits; a watchdog that is releasing is never killed.
+    reap(releaseLimit(m_address), false);
 }
 
 std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
@@ -102,6 +138,8 @@ std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
 
 std::string ProcessWatchdog::start(const std::string& address, int lockFd)
 {
+    std::erase_if(leftReleasing, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    m_address = address;
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
         return std::string("cannot start the PTT watchdog: ") + std::strerror(errno);
@@ -147,7 +185,8 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
     if (!why.empty()) {
         ::close(m_socket);
         m_socket = -1;
-        reap();
+        // Nothing is keyed yet: a watchdog that did not start in time is ended.
+        reap(std::chrono::milliseconds(kEndMs), true);
     }
     return why;
 }
@@ -160,17 +199,22 @@ void ProcessWatchdog::released()
         ::send(m_socket, kReleased.data(), kReleased.size(), MSG_NOSIGNAL);
     ::close(m_socket);
     m_socket = -1;
-    reap();
+    // It only has to end; one that does not within the limit is stuck, not releasing.
+    reap(std::chrono::milliseconds(kEndMs), true);
 }
 
-void ProcessWatchdog::reap()
+void ProcessWatchdog::reap(std::chrono::milliseconds limit, bool mayKill)
 {
     if (m_pid <= 0)
         return;
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kEndMs);
+    const auto deadline = Clock::now() + limit;
     while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
         if (Clock::now() >= deadline) {
+            if (!mayKill) {
+                leftReleasing.push_back(m_pid);
+                break;
+            }
             ::kill(m_pid, SIGKILL);
             ::waitpid(m_pid, nullptr, 0);
             break;

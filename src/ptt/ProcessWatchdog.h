@@ -2,6 +2,7 @@
 
 #include "LineWatchdog.h"
 
+#include <chrono>
 #include <optional>
 #include <sys/types.h>
 
@@ -26,9 +27,12 @@ public:
     static std::optional<int> runIfAsked(int argc, char* argv[]);
 
 private:
-    void reap();
+    // Waits for the watchdog to end within limit; then kills it when mayKill, otherwise
+    // leaves it to end on its own.
+    void reap(std::chrono::milliseconds limit, bool mayKill);
 
     std::string m_program;
+    std::string m_address;
     int m_socket = -1;
     pid_t m_pid = -1;
 };

@@ -9,7 +9,8 @@ namespace
 {
 
 const char* const kForms =
-    "serial:DEVICE:rts, serial:DEVICE:dtr (either with :invert), "
+    "serial:DEVICE:rts, serial:DEVICE:dtr (either with ,dtr or ,-dtr (,rts or ,-rts) for "
+    "the other line, and with :invert), "
     "cm108:DEVICE[:GPIO][:invert] with GPIO 1 to 8 and DEVICE a hidraw node or auto, "
     "rigctld[:HOST[:PORT]] or rig:MODEL:DEVICE[:BAUD]";
 
@@ -63,6 +64,23 @@ bool readRigctld(std::string_view rest, PttAddress& address)
     return !address.path.empty() && address.port != 0;
 }
 
+// rts or dtr, alone or followed by ",dtr" (both key) or ",-dtr" (held low), and the other way.
+bool readSerialPins(const std::string& text, PttAddress& address)
+{
+    const std::string first = text.substr(0, text.find(','));
+    if (first != "rts" && first != "dtr")
+        return false;
+    address.pin = first == "rts" ? SerialPtt::Pin::Rts : SerialPtt::Pin::Dtr;
+    if (text.size() == first.size())
+        return true;
+    const std::string other = first == "rts" ? "dtr" : "rts";
+    const std::string second = text.substr(first.size() + 1);
+    address.other = second == other         ? SerialPtt::Other::Keys
+                    : second == "-" + other ? SerialPtt::Other::HeldLow
+                                            : SerialPtt::Other::Untouched;
+    return address.other != SerialPtt::Other::Untouched;
+}
+
 std::variant<PttAddress, std::string> parseParts(std::string_view text)
 {
     const std::string bad = "invalid PTT line '" + std::string(text) + "': expected " + kForms;
@@ -94,9 +112,8 @@ std::variant<PttAddress, std::string> parseParts(std::string_view text)
     if (parts[0] == "serial") {
         address.invert = end > 1 && parts[end - 1] == "invert";
         end -= address.invert ? 1 : 0;
-        if (end < 3 || (parts[end - 1] != "rts" && parts[end - 1] != "dtr"))
+        if (end < 3 || !readSerialPins(parts[end - 1], address))
             return bad;
-        address.pin = parts[end - 1] == "rts" ? SerialPtt::Pin::Rts : SerialPtt::Pin::Dtr;
         --end;
     } else if (parts[0] == "cm108") {
         // The device is one part: hidraw nodes have no colons, so every later part is an
@@ -144,5 +161,5 @@ std::unique_ptr<PttLine> makePttLine(const PttAddress& address)
         return HamlibPtt::rigctld(address.path, address.port, address.verbose);
     if (address.kind == PttAddress::Kind::Rig)
         return HamlibPtt::direct(address.model, address.path, address.baud, address.verbose);
-    return std::make_unique<SerialPtt>(address.path, address.pin, address.invert);
+    return std::make_unique<SerialPtt>(address.path, address.pin, address.invert, address.other);
 }

@@ -8,14 +8,17 @@
 #include <variant>
 
 // Which line keys the transmitter, as written on the command line:
-//   serial:DEVICE:rts|dtr[:invert],   cm108:DEVICE[:GPIO][:invert],   rigctld[:HOST[:PORT]]
+//   serial:DEVICE:PINS[:invert],   cm108:DEVICE[:GPIO][:invert],   rigctld[:HOST[:PORT]]
 //   or   rig:MODEL:DEVICE[:BAUD]
+// where PINS is rts or dtr, the line that keys, optionally followed by the other line:
+// rts,dtr (both key) or rts,-dtr (DTR held low), and the same with dtr first.
 // A CM108 DEVICE of "auto" stands for the one C-Media interface there is (see Cm108Finder).
 struct PttAddress {
     enum class Kind { Serial, Cm108, Rigctld, Rig };
     Kind kind = Kind::Serial;
     std::string path; // the device, or rigctld's host
     SerialPtt::Pin pin = SerialPtt::Pin::Rts;
+    SerialPtt::Other other = SerialPtt::Other::Untouched;
     bool invert = false;
     int gpio = 3;
     int port = 4532;      // rigctld's

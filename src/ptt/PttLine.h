@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // A line that keys a radio transmitter (push-to-talk). Every step returns an empty text on
@@ -17,6 +18,15 @@ public:
     // that one sender at a time uses it: the device node, or a lock file named after the
     // radio. Lines that end in one radio interface share it. The file is made when missing.
     virtual std::string lockPath() const = 0;
+
+    // A line that must open its device only once (a serial port) takes its lock on its own
+    // descriptor: this opens the device, without driving it, and returns that descriptor, or
+    // -1 when the open failed (open() says why). Nothing for every other line: the lock opens
+    // lockPath() itself.
+    virtual std::optional<int> lockOnOwnDescriptor() { return std::nullopt; }
+    // In the watchdog: the lock's descriptor, inherited, to drive instead of an open of its
+    // own, for a line that locks on its own descriptor; others ignore it.
+    virtual void adoptLockDescriptor(int) {}
 
     // Opens the device or connection without driving the line. The watchdog does only this
     // before it must release; a line that cannot be shared while another process holds it

@@ -70,7 +70,7 @@ bool KeyedCall::prepare(double soundMs)
         return false;
     }
     m_line = m_services.lines(m_address);
-    m_lock = std::make_unique<LineLock>(m_line->lockPath());
+    m_lock = LineLock::forLine(*m_line);
     if (!waitForLock(*m_lock))
         return false;
     if (const std::string why = m_line->open(); !why.empty()) {

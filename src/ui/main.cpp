@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -64,6 +65,13 @@ int run(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // Qt has just set the whole locale from the environment. hamlib's rig_open keeps the name
+    // that setlocale(LC_NUMERIC, NULL) returns, switches LC_NUMERIC to "C" and then reads the
+    // kept name, which glibc has freed by then unless LC_NUMERIC was "C" already. Our own
+    // numbers are read with from_chars and written in "C" terms (Qt's own formatting does
+    // not use the C locale), so "C" costs nothing. Set here, before a Send starts hamlib's
+    // thread or the sound server's.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
@@ -84,6 +92,7 @@ int run(int argc, char* argv[])
             std::cerr << "quorvel: " << why << '\n';
         device->setOutputDevice(outputName);
     }
+    device->setOutputHeld(options.radio.ptt.has_value()); // a keyed call never moves
     SteadyTickCounter ticks;
     QtMessageBoxes boxes;
     // Boxes wait while a line is keyed, so that none keeps a transmitter on the air.

@@ -16,6 +16,10 @@
 #           released; a run that waits longer than --ptt-wait names the holder; two runs
 #           started together send two whole calls one after the other; a shell loop of
 #           three calls stops after the first on SIGINT to its process group;
+#   held    a keyed call with --device whose sink is unloaded 1 s in fails with a numbered
+#           report, the line released within 300 ms and nothing played on the default
+#           output; a serial line (a pseudo-terminal, which refuses the modem ioctls) is
+#           opened once per run, locked on that descriptor and driven straight after;
 #   stuck   a socket that takes the connection and stays silent, one whose queue of
 #           connections is full (connect fails with EAGAIN), then the real server stopped
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
@@ -28,7 +32,8 @@
 #           with a clear error in time and no sound; rigctld killed mid-call ends the run with
 #           status 1 and the sound stopped;
 #   rigctld_turns  released after SIGUSR1 and, by the watchdog, after kill -9; two runs on one
-#           rigctld send one after the other.
+#           rigctld, one written localhost and one 127.0.0.1, send one whole call after the
+#           other, the PTT keyed throughout each.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
 render=$1
@@ -275,6 +280,59 @@ open(sys.argv[1] + ".ready", "w").close(); time.sleep(3600)' "$full" &
         { echo "the time-out did not end the call" >&2; return 1; }
     [[ "$(od -An -v -tx1 "$hidraw" | tr -s ' \n' ' ')" == " 00 00 00 04 00 00 00 04 04 00 00 00 00 04 00 " ]] ||
         { echo "the line was not released" >&2; return 1; }
+}
+
+held() {
+    local fifo=$PRIVATE_PULSE_DIR/hidraw-fifo log=$PRIVATE_PULSE_DIR/reports.log module pid
+    local status=0 unloaded first said ms
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    module=$(pactl load-module module-null-sink sink_name=radio rate=22050 channels=1)
+    pactl set-default-sink "$sink"
+    record_monitor_start "$sink"
+    "$render" --play -s DTMF1 -t 3000 --device radio --ptt "cm108:$fifo" -- 5 \
+        2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    wait_stream || true
+    sleep 1
+    unloaded=$(now_ms)
+    pactl unload-module "$module"
+    wait "$pid" || status=$?
+    record_monitor_stop
+    wait_lines "$log" 3 || true
+    first=$(head -1 "$log" | cut -d' ' -f1)
+    said=$(cat "$PRIVATE_PULSE_DIR/stderr")
+    ms=$(sound_ms "$PRIVATE_PULSE_RECORDING")
+    echo "--device sink unloaded at +$((unloaded - first)) ms: exit $status, '$said';" \
+        "$ms ms of tone on the default output; the stand-in's reports:"
+    awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }' "$log"
+    ((status == 1)) && [[ "$said" == *"3. waveOutWrite failed - "*"the output went away during the play"* ]] ||
+        { echo "expected exit 1 with the numbered report and its reason" >&2; return 1; }
+    [[ "$(sed -n 3p "$log" | cut -d' ' -f2-)" == "00 00 00 04 00" ]] &&
+        (($(sed -n 3p "$log" | cut -d' ' -f1) - unloaded <= 300)) ||
+        { echo "the line was not released within 300 ms" >&2; return 1; }
+    ((ms == 0)) || { echo "the call went on on the default output" >&2; return 1; }
+
+    # A serial line: one open of the device per run, the lock and the release on it.
+    local pty trace=$PRIVATE_PULSE_DIR/strace
+    python3 -c 'import os, pty, sys, time
+m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(3600)' >"$PRIVATE_PULSE_DIR/pty" &
+    TEST_PIDS+=($!)
+    for _ in $(seq 50); do [[ -s "$PRIVATE_PULSE_DIR/pty" ]] && break; sleep 0.1; done
+    pty=$(cat "$PRIVATE_PULSE_DIR/pty")
+    status=0
+    strace -f -tt -e trace=openat,open,flock,ioctl -o "$trace" \
+        "$render" --play -s DTMF1 --ptt "serial:$pty:rts,-dtr" -- 1 2>"$PRIVATE_PULSE_DIR/stderr" ||
+        status=$?
+    echo "serial:$pty:rts,-dtr: exit $status, '$(cat "$PRIVATE_PULSE_DIR/stderr")'; strace:"
+    local fd
+    fd=$(sed -n "s|.*open.*\"$pty\".* = \([0-9]*\)\$|\1|p" "$trace" | head -1)
+    grep -E "\"$pty\"|(flock|ioctl)\($fd, " "$trace" | sed 's/^/  /'
+    (($(grep -c "open.*\"$pty\"" "$trace") == 1)) ||
+        { echo "expected one open of $pty" >&2; return 1; }
+    grep -A1 "open.*\"$pty\"" "$trace" | tail -1 | grep -q "flock($fd, LOCK_EX|LOCK_NB)" &&
+        grep -A2 "open.*\"$pty\"" "$trace" | tail -1 | grep -q "ioctl($fd, TIOCMBIC, \[TIOCM_DTR|TIOCM_RTS\])" ||
+        { echo "expected the lock and then the release of both lines on the opened port" >&2; return 1; }
 }
 
 source "$here/private-rigctld.sh"

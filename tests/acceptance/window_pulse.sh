@@ -274,8 +274,9 @@ rigctld_keyed() {
     rigctld_start
     private_pulse_start quorvel_window_sink
     WINDOW_ARGS=(--ptt "rigctld:127.0.0.1:$RIGCTLD_PORT")
-    # DTMF1, 300 ms tones and 100 ms pauses: "0123" sounds for 1.5 s.
-    window_start "$quorvel" "$TEST_DIR/rigctld" '0,0,0,"0123","300","100","300",0'
+    # DTMF1, 300 ms tones and 100 ms pauses: "0123" sounds for 1.5 s. A desktop's locale,
+    # whose LC_NUMERIC is not "C": hamlib's rig_open must meet "C" all the same.
+    LC_ALL=C.UTF-8 window_start "$quorvel" "$TEST_DIR/rigctld" '0,0,0,"0123","300","100","300",0'
     window_find
     record_monitor_start quorvel_window_sink
     xdotool key Return

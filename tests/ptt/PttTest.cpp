@@ -1,10 +1,12 @@
-#include "CallWithin.h"
 #include "Cm108Finder.h"
 #include "Cm108Ptt.h"
 #include "HamlibPtt.h"
+#include "HamlibThread.h"
 #include "LineLock.h"
 #include "PrivateRigctld.h"
+#include "ProcessWatchdog.h"
 #include "PttAddress.h"
+#include "RigctldIdentity.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -20,26 +22,32 @@ using testing::HasSubstr;
 
 TEST(PttAddress, ReadsBothKindsAndRefusesEverythingElse)
 {
-    // kind path pin invert gpio; a path may hold colons.
+    // kind path pin invert gpio other; a path may hold colons.
     const std::pair<const char*, const char*> valid[] = {
-        {"serial:/dev/ttyUSB0:rts", "0 /dev/ttyUSB0 0 0 3"},
-        {"serial:/dev/ttyS1:dtr:invert", "0 /dev/ttyS1 1 1 3"},
-        {"serial:/dev/serial/by-id/a:b:rts", "0 /dev/serial/by-id/a:b 0 0 3"},
-        {"cm108:/dev/hidraw0", "1 /dev/hidraw0 0 0 3"},
-        {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8"},
-        {"cm108:/dev/hidraw2:1:invert", "1 /dev/hidraw2 0 1 1"},
-        {"cm108:auto:invert", "1 auto 0 1 3"},
+        {"serial:/dev/ttyUSB0:rts", "0 /dev/ttyUSB0 0 0 3 0"},
+        {"serial:/dev/ttyS1:dtr:invert", "0 /dev/ttyS1 1 1 3 0"},
+        {"serial:/dev/serial/by-id/a:b:rts", "0 /dev/serial/by-id/a:b 0 0 3 0"},
+        {"serial:/dev/ttyS1:rts,dtr", "0 /dev/ttyS1 0 0 3 1"},
+        {"serial:/dev/ttyS1:rts,-dtr:invert", "0 /dev/ttyS1 0 1 3 2"},
+        {"serial:/dev/ttyS1:dtr,rts", "0 /dev/ttyS1 1 0 3 1"},
+        {"serial:/dev/ttyS1:dtr,-rts", "0 /dev/ttyS1 1 0 3 2"},
+        {"cm108:/dev/hidraw0", "1 /dev/hidraw0 0 0 3 0"},
+        {"cm108:/dev/hidraw2:8", "1 /dev/hidraw2 0 0 8 0"},
+        {"cm108:/dev/hidraw2:1:invert", "1 /dev/hidraw2 0 1 1 0"},
+        {"cm108:auto:invert", "1 auto 0 1 3 0"},
     };
     for (const auto& [text, fields] : valid) {
         const PttAddress address = std::get<PttAddress>(parsePttAddress(text));
         std::ostringstream read;
         read << int(address.kind) << ' ' << address.path << ' ' << int(address.pin) << ' '
-             << address.invert << ' ' << address.gpio;
+             << address.invert << ' ' << address.gpio << ' ' << int(address.other);
         EXPECT_EQ(read.str(), fields) << text;
     }
     for (const char* text :
          {"", "serial", "serial:/dev/ttyS0", "serial:/dev/ttyS0:cts", "serial::rts",
-          "serial:/dev/ttyS0:invert", "cm108:", "hamlib:1", "SERIAL:/d:rts"})
+          "serial:/dev/ttyS0:invert", "cm108:", "hamlib:1", "SERIAL:/d:rts",
+          "serial:/dev/ttyS0:rts,rts", "serial:/dev/ttyS0:rts,", "serial:/dev/ttyS0:dtr,-dtr",
+          "serial:/dev/ttyS0:rts,dtr,-dtr", "serial:/dev/ttyS0:rts,cts", "serial:/d:-rts"})
         EXPECT_THAT(std::get<std::string>(parsePttAddress(text)),
                     HasSubstr("expected serial:DEVICE:rts"))
             << text;
@@ -102,8 +110,40 @@ TEST(LineLock, OneHolderAtATimeNamedByItsProcess)
     EXPECT_TRUE(std::filesystem::exists(made));
     EXPECT_EQ(LineLock("/dev/quorvel-no-such-node").tryLock(why), LineLock::Attempt::Taken);
     EXPECT_FALSE(std::filesystem::exists("/dev/quorvel-no-such-node"));
+    // One file however it is named: a symlink locks its target.
+    const std::string link = std::string(path) + ".link";
+    std::filesystem::create_symlink(path, link);
+    EXPECT_EQ(LineLock(link).tryLock(why), LineLock::Attempt::Busy);
+    ::unlink(link.c_str());
     ::unlink(path);
     ::unlink(made.c_str());
+}
+
+TEST(LineLock, ASerialLineIsLockedOnTheDescriptorItOpenedItself)
+{
+    int master = -1, slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    SerialPtt line(name, SerialPtt::Pin::Rts, false, SerialPtt::Other::HeldLow);
+    const auto lock = LineLock::forLine(line);
+    std::string why;
+    EXPECT_EQ(lock->tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_EQ(lock->descriptor(), line.lockOnOwnDescriptor());
+    // Any other open of the port, through a link or by another line, finds it locked.
+    SerialPtt other(name, SerialPtt::Pin::Dtr, false);
+    EXPECT_EQ(LineLock::forLine(other)->tryLock(why), LineLock::Attempt::Busy);
+    EXPECT_EQ(LineLock(name).tryLock(why), LineLock::Attempt::Busy);
+    EXPECT_EQ(line.name(), std::string("RTS of ") + name);
+    EXPECT_EQ(SerialPtt(name, SerialPtt::Pin::Dtr, false, SerialPtt::Other::Keys).name(),
+              std::string("DTR and RTS of ") + name);
+    ::close(master);
+    ::close(slave);
+    // A port that does not open locks nothing and is not opened again: open() says why.
+    SerialPtt missing("/nonexistent/ttyUSB7", SerialPtt::Pin::Rts, false);
+    const auto none = LineLock::forLine(missing);
+    EXPECT_EQ(none->tryLock(why), LineLock::Attempt::Taken);
+    EXPECT_EQ(none->descriptor(), -1);
+    EXPECT_THAT(missing.open(), HasSubstr("cannot open PTT port /nonexistent/ttyUSB7: No such"));
 }
 
 TEST(Cm108Ptt, WritesDataBeforeMaskToTheDevice)
@@ -217,8 +257,19 @@ TEST(HamlibPtt, KeysThroughRigctldWhileAnotherClientReadsIt)
     PrivateRigctld rigctld;
     const auto line = rigctldLine(rigctld.port());
     EXPECT_EQ(line->name(), "rigctld at 127.0.0.1:" + std::to_string(rigctld.port()));
-    EXPECT_EQ(line->lockPath(),
-              "/tmp/quorvel-ptt-rigctld-127.0.0.1-" + std::to_string(rigctld.port()) + ".lock");
+    // Every spelling of this machine is one rigctld, and one lock; another port is another.
+    const std::string port = std::to_string(rigctld.port());
+    EXPECT_EQ(line->lockPath(), "/tmp/quorvel-ptt-rigctld-local-" + port + ".lock");
+    char hostname[256] = "";
+    ::gethostname(hostname, sizeof hostname - 1);
+    for (const std::string host :
+         {"localhost", "[::1]", "127.0.0.2", "0.0.0.0", static_cast<const char*>(hostname)})
+        EXPECT_EQ(makePttLine(std::get<PttAddress>(parsePttAddress("rigctld:" + host + ":" + port)))
+                      ->lockPath(),
+                  line->lockPath())
+            << host;
+    EXPECT_EQ(rigctldIdentity("192.0.2.7", 4532, std::chrono::seconds(1)), "192.0.2.7-4532");
+    EXPECT_EQ(rigctldIdentity("localhost", 4533, std::chrono::seconds(1)), "local-4533");
     ASSERT_EQ(line->open(), "");
     EXPECT_EQ(rigctld.pttState(), "0");
     EXPECT_EQ(line->key(), "");
@@ -284,24 +335,62 @@ TEST(HamlibPtt, ARadioModelOrPortThatIsNoneIsNamed)
         HasSubstr("cannot open the CAT port /nonexistent/ttyUSB7: No such"));
 }
 
-TEST(CallWithin, ALateCallIsLeftToFinishAndHandsItsResultOver)
+TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
 {
     using namespace std::chrono_literals;
-    std::promise<int> handedOver;
+    HamlibThread& thread = HamlibThread::instance();
+    std::promise<std::optional<int>> lateResult, droppedResult;
+    std::atomic<int> running{0}, most{0};
+    const auto slow = [&] {
+        most = std::max(most.load(), ++running);
+        std::this_thread::sleep_for(300ms);
+        --running;
+        return 7;
+    };
     std::optional<int> result;
     const long long ms = msOf([&] {
-        result = callWithin<int>(
-            50ms,
-            [] {
-                std::this_thread::sleep_for(300ms);
-                return 7;
-            },
-            [&](int& late) { handedOver.set_value(late); });
+        result = thread.run<int>(50ms, slow,
+                                 [&](std::optional<int>& late) { lateResult.set_value(late); });
     });
     EXPECT_FALSE(result);
     EXPECT_LT(ms, 250);
-    EXPECT_EQ(handedOver.get_future().get(), 7);
-    EXPECT_EQ(callWithin<int>(
-                  1s, [] { return 3; }, [](int&) { FAIL(); }),
-              3);
+    // Queued behind the late call, and not started when its own limit passes.
+    EXPECT_FALSE(thread.run<int>(50ms, slow,
+                                 [&](std::optional<int>& late) { droppedResult.set_value(late); }));
+    EXPECT_EQ(lateResult.get_future().get(), 7);
+    EXPECT_EQ(droppedResult.get_future().get(), std::nullopt);
+    EXPECT_EQ(thread.run<int>(1s, slow, [](std::optional<int>&) { FAIL(); }), 7);
+    EXPECT_EQ(most, 1);
+}
+
+TEST(ProcessWatchdog, AWatchdogThatIsReleasingIsWaitedForAsLongAsItsLineNeedsAndNeverKilled)
+{
+    // A stand-in watchdog that holds the line at once, then takes 3.3 s over its release.
+    char folder[] = "/tmp/quorvel-watchdog-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string script = std::string(folder) + "/watchdog",
+                      done = std::string(folder) + "/done";
+    std::ofstream(script) << "#!/bin/sh\nprintf + >&3\ncat <&3 >/dev/null\nsleep 3.3\ntouch "
+                          << done << "\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    // A device line is released within 3 s: the wait ends then, and the watchdog goes on.
+    long long ms = msOf([&] {
+        ProcessWatchdog watchdog(script);
+        ASSERT_EQ(watchdog.start("cm108:/dev/null", -1), "");
+    });
+    EXPECT_GE(ms, 2900);
+    EXPECT_LT(ms, 3300);
+    EXPECT_FALSE(std::filesystem::exists(done));
+    for (int i = 0; i < 100 && !std::filesystem::exists(done); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(std::filesystem::exists(done));
+    // Through hamlib a release may take far longer: the whole of it is waited for.
+    std::filesystem::remove(done);
+    ms = msOf([&] {
+        ProcessWatchdog watchdog(script);
+        ASSERT_EQ(watchdog.start("rigctld:127.0.0.1:9", -1), "");
+    });
+    EXPECT_GE(ms, 3300);
+    EXPECT_TRUE(std::filesystem::exists(done));
+    std::filesystem::remove_all(folder);
 }

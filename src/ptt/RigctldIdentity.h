@@ -1,0 +1,10 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+// Which rigctld a host and port reach, as one name however the host is written: "local-PORT"
+// for this machine (localhost, 127.0.0.1, ::1, the machine's own names and addresses),
+// otherwise the lowest address the host resolves to and the port. A host that does not
+// resolve within limit keeps its own spelling: a rigctld there cannot be reached either.
+std::string rigctldIdentity(const std::string& host, int port, std::chrono::milliseconds limit);
