@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Runs the Windows build's tests under Wine, in one private prefix per test run:
+#   wine-tests.sh prefix STATE       makes the prefix in a temporary folder and writes its path
+#                                    to STATE; where Wine cannot run at all, writes why instead
+#   wine-tests.sh prefix_end STATE   stops the prefix's wineserver and removes the folder
+#   wine-tests.sh unit STATE EXE     runs a GoogleTest executable
+#   wine-tests.sh play STATE EXE     winmm_play.exe on a private sound server: the device list,
+#                                    a DTMF call on the default output and one on a named output
+#                                    recorded from the null sink's monitor and decoded with
+#                                    multimon-ng, the play time, and an unknown output's report
+# Exit status 77 (skipped) only where Wine cannot run at all, with the reason.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+command=$1 state=$2
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine=""
+for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
+    [[ -n "$candidate" && -x "$candidate" ]] && { wine=$candidate; break; }
+done
+wineserver=$(dirname "${wine:-/usr/lib/wine/wine64}")/wineserver
+[[ -x "$wineserver" ]] || wineserver=$(command -v wineserver || echo wineserver)
+
+# The prefix made for this run, or a skip with the reason Wine could not run.
+use_prefix() {
+    local line
+    line=$(cat "$state" 2>/dev/null || echo "unusable: no Wine prefix was made (windows_wine_prefix did not run)")
+    if [[ "$line" == unusable:* ]]; then
+        echo "SKIPPED: Wine cannot run here: ${line#unusable: }" >&2
+        exit 77
+    fi
+    export WINEPREFIX=$line
+}
+
+need_exe() {
+    if [[ ! -f "$1" ]]; then
+        echo "$1 is missing: build the Windows tree first (make windows)" >&2
+        exit 1
+    fi
+}
+
+case "$command" in
+prefix)
+    rm -f "$state"
+    if [[ -z "$wine" ]]; then
+        echo "unusable: no wine64 or wine is installed (Debian: wine64)" >"$state"
+        cat "$state" >&2
+        exit 77
+    fi
+    dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-wine.XXXXXX")
+    if ! WINEPREFIX="$dir/prefix" timeout 100 "$wine" wineboot -i >"$dir/wineboot.log" 2>&1; then
+        echo "unusable: wineboot failed: $(tail -n 3 "$dir/wineboot.log" | tr '\n' ' ')" >"$state"
+        WINEPREFIX="$dir/prefix" "$wineserver" -k 2>/dev/null || true
+        rm -rf "$dir"
+        cat "$state" >&2
+        exit 77
+    fi
+    echo "$dir/prefix" >"$state"
+    echo "Wine prefix: $dir/prefix ($("$wine" --version))"
+    ;;
+prefix_end)
+    line=$(cat "$state" 2>/dev/null || true)
+    rm -f "$state"
+    if [[ -n "$line" && "$line" != unusable:* ]]; then
+        WINEPREFIX=$line timeout 30 "$wineserver" -k 2>/dev/null || true
+        rm -rf "$(dirname "$line")"
+    fi
+    ;;
+unit)
+    use_prefix
+    need_exe "$3"
+    # GoogleTest's own summary; the exit status says whether every case passed.
+    timeout 280 "$wine" "$3" --gtest_color=no
+    ;;
+play)
+    use_prefix
+    need_exe "$3"
+    exe=$3
+    source "$here/../acceptance/private-pulse.sh"
+    test_traps
+    sink=quorvel_wine_sink
+    private_pulse_start "$sink"
+
+    # The start-up counts and the outputs by name, as winmm sees the private server.
+    list=$(timeout 60 "$wine" "$exe" --list | tr -d '\r')
+    echo "$list"
+    [[ "$(head -n 1 <<<"$list")" =~ ^inputs\ [0-9]+,\ outputs\ [1-9] ]] ||
+        { echo "winmm counts no output on the private server" >&2; exit 1; }
+    named=$(sed -n 2p <<<"$list")
+    [[ -n "$named" ]] || { echo "winmm lists no output by name" >&2; exit 1; }
+
+    # 16 tones and 15 pauses of 70 ms (each segment one sample longer): 2171 ms of sound.
+    record_monitor_start "$sink"
+    played=$(timeout 60 "$wine" "$exe" 0123456789ABCDEF | tr -d '\r')
+    record_monitor_stop
+    echo "$played"
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "0123456789ABCD*#" "default output"
+    ms=$(sed -n 's/^played in \([0-9]*\) ms$/\1/p' <<<"$played")
+    if [[ -z "$ms" ]] || ((ms < 2171 || ms > 2171 + 500)); then
+        echo "play time '$ms' ms is not within 2171..2671 ms" >&2
+        exit 1
+    fi
+
+    record_monitor_start "$sink"
+    timeout 60 "$wine" "$exe" 159 "$named" | tr -d '\r'
+    record_monitor_stop
+    expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "159" "output '$named'"
+
+    # An output that is not there: report 1 with winmm's MMSYSERR_BADDEVICEID.
+    status=0
+    err=$(timeout 60 "$wine" "$exe" 1 "No such output" 2>&1 >/dev/null | tr -d '\r') || status=$?
+    echo "$err"
+    expected=" SuonaSequenza: 1. waveOutOpen failed -  2 (there is no such output)"
+    [[ $status == 1 && "$err" == "$expected" ]] ||
+        { echo "expected status 1 and '$expected', got $status" >&2; exit 1; }
+    ;;
+*)
+    echo "usage: wine-tests.sh prefix|prefix_end|unit|play STATE [EXE]" >&2
+    exit 2
+    ;;
+esac
