@@ -63,6 +63,10 @@ std::string SafeFileWriter::open()
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return "Is a directory";
+    // The attribute is the user's "do not change"; the open below would refuse it too, but
+    // not where the process may pass over it (an administrator, Wine run by root).
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return win32Reason(ERROR_ACCESS_DENIED);
     if (exists) {
         // A file that may not be written (read-only, or denied) stays as it is; a device or a
         // pipe has nothing to rename over it.
