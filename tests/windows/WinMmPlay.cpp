@@ -2,6 +2,10 @@
 //   winmm_play --list            the start-up counts, then one wave-out device per line
 //   winmm_play SEQUENCE [DEVICE] plays the DTMF sequence (70 ms tones, 70 ms pauses) on the
 //                                default output or the named one; prints "played in N ms"
+//   winmm_play --stop-after MS SEQUENCE
+//                                stops the play after MS ms (the reset a Ctrl+C will take),
+//                                prints "stopped after N ms", then plays "1" on the same
+//                                device object to show that the device was let go
 // Exit status 0 when the play reached its end, 1 after a numbered report (on stderr).
 #include "DtmfModule.h"
 #include "EventPump.h"
@@ -55,6 +59,12 @@ int main(int argc, char** argv)
             std::cout << output.name << "\n";
         return 0;
     }
+    int stopAfterMs = -1;
+    if (first == "--stop-after" && argc > 3) {
+        stopAfterMs = std::stoi(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
     if (argc > 2)
         device.setOutputDevice(argv[2]);
     modTone module = dtmfModule(70, 70, 0);
@@ -66,7 +76,23 @@ int main(int argc, char** argv)
     PlaybackCycle cycle(module, device, ticks, messages, events);
     if (!cycle.CheckSoundCard())
         return 1;
-    cycle.SuonaSequenza(first);
+    if (stopAfterMs >= 0) {
+        const std::uint32_t start = ticks.GetTickCount();
+        cycle.setDuringWait([&]() -> std::uint32_t {
+            const std::uint32_t waited = ticks.GetTickCount() - start;
+            if (waited >= static_cast<std::uint32_t>(stopAfterMs))
+                cycle.requestStop();
+            return 5;
+        });
+        cycle.SuonaSequenza(argv[1]);
+        if (cycle.lastResult() != PlaybackCycle::Result::Stopped || module.Playing)
+            return 1;
+        std::cout << "stopped after " << module.ElapsedMs << " ms\n";
+        cycle.setDuringWait({});
+        cycle.SuonaSequenza("1");
+    } else {
+        cycle.SuonaSequenza(argv[1]);
+    }
     if (cycle.lastResult() != PlaybackCycle::Result::Played)
         return 1;
     std::cout << "played in " << module.ElapsedMs << " ms\n";

@@ -109,6 +109,23 @@ play)
     record_monitor_stop
     expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "159" "output '$named'"
 
+    # A stop 500 ms into a 16 s call (the reset that Ctrl+C will take) silences it at once and
+    # lets the device go: the next play on it is whole.
+    record_monitor_start "$sink"
+    stopped=$(timeout 60 "$wine" "$exe" --stop-after 500 "$(printf '5%.0s' {1..115})" | tr -d '\r')
+    record_monitor_stop
+    echo "$stopped"
+    [[ "$stopped" =~ ^stopped\ after\ ([0-9]+)\ ms$'\n'played\ in\ [0-9]+\ ms$ ]] &&
+        ((BASH_REMATCH[1] <= 600)) ||
+        { echo "the stopped play did not end as it should" >&2; exit 1; }
+    heard=$(sound_ms "$PRIVATE_PULSE_RECORDING")
+    ((heard < 1500)) || { echo "$heard ms of sound after a stop at 500 ms" >&2; exit 1; }
+    # The 5s of the first 500 ms (a tone and a pause each 140 ms), then the whole next play.
+    decoded=$(multimon-ng -q -t raw -a DTMF "$PRIVATE_PULSE_RECORDING" 2>/dev/null |
+        sed -n 's/^DTMF: //p' | tr -d '\n')
+    echo "stopped, then played DTMF decode: $decoded"
+    [[ "$decoded" =~ ^5{3,5}1$ ]] || { echo "expected three to five 5s, then 1" >&2; exit 1; }
+
     # An output that is not there: report 1 with winmm's MMSYSERR_BADDEVICEID.
     status=0
     err=$(timeout 60 "$wine" "$exe" 1 "No such output" 2>&1 >/dev/null | tr -d '\r') || status=$?
