@@ -1,5 +1,4 @@
 #include "WaveOutChoice.h"
-
 #include "WinMmWaveOut.h"
 
 std::unique_ptr<WaveOut> makeWaveOut()

@@ -1,13 +1,14 @@
 #include "WinMmWaveOut.h"
 
-// After WaveOut.h, whose WHDR_DONE winmm's header then defines as a macro of the same value.
-#include <windows.h>
-
-#include <mmsystem.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
+// After WaveOut.h, whose WHDR_DONE winmm's header then defines as a macro of the same value;
+// mmsystem.h needs windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <mmsystem.h>
+// clang-format on
 
 namespace
 {
@@ -35,9 +36,9 @@ std::int32_t code(MMRESULT result)
 
 struct WinMmWaveOut::Device {
     HWAVEOUT wave = nullptr;
-    WAVEHDR native{};              // winmm's header; it must not move while prepared
-    WaveHeader* header = nullptr;  // the caller's, prepared on this device
-    std::thread watcher;           // from the write until the done flag, a reset or a close
+    WAVEHDR native{};             // winmm's header; it must not move while prepared
+    WaveHeader* header = nullptr; // the caller's, prepared on this device
+    std::thread watcher;          // from the write until the done flag, a reset or a close
     std::atomic<bool> stopWatching{false};
 
     void stopWatcher()

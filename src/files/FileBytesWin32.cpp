@@ -1,5 +1,4 @@
 #include "FileBytes.h"
-
 #include "Win32Files.h"
 
 #include <windows.h>

@@ -1,5 +1,4 @@
 #include "SafeFileWriter.h"
-
 #include "Win32Files.h"
 
 #include <fcntl.h>
@@ -141,12 +140,11 @@ std::string SafeFileWriter::commit()
         const std::wstring target = widePath(m_target);
         const std::wstring pending = widePath(pathOfUtf8(m_pending));
         const bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-        const bool replaced = exists && ReplaceFileW(target.c_str(), pending.c_str(), nullptr,
-                                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                                                     nullptr);
-        if (!replaced &&
-            !MoveFileExW(pending.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        const bool replaced =
+            exists && ReplaceFileW(target.c_str(), pending.c_str(), nullptr,
+                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+        if (!replaced && !MoveFileExW(pending.c_str(), target.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             error = GetLastError();
     }
     if (error != 0) {

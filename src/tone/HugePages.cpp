@@ -20,4 +20,3 @@ void adviseHugePages(void* block, std::size_t bytes)
     if (last > first)
         madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
-

@@ -186,9 +186,8 @@ template <bool TwoTerms>
 #else
 #define QUORVEL_CPU_CLONES
 #endif
-QUORVEL_CPU_CLONES void fastRun(std::int16_t* out, std::int32_t first,
-                                                       std::int32_t count, double step1,
-                                                       double step2, double amplitude)
+QUORVEL_CPU_CLONES void fastRun(std::int16_t* out, std::int32_t first, std::int32_t count,
+                                double step1, double step2, double amplitude)
 {
     if (step2 == 0)
         fastBlocks<false>(out, first, count, step1, 0.0, amplitude);

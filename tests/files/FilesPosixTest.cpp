@@ -105,8 +105,7 @@ TEST(ToneSetFile, RefusesFifosAndDevices)
     const auto fifo = dir.file("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::pair<std::filesystem::path, std::string> unread[] = {
-        {fifo, "Is a FIFO, not a regular file"},
-        {"/dev/zero", "Is a device, not a regular file"}};
+        {fifo, "Is a FIFO, not a regular file"}, {"/dev/zero", "Is a device, not a regular file"}};
     for (const auto& [path, reason] : unread)
         EXPECT_EQ(LoadToneSets(tones, window, path).message(),
                   "Cannot read " + path.string() + ": " + reason + ". Forced DTMF only.");

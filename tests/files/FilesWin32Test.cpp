@@ -50,7 +50,8 @@ TEST(FilesWin32, RefusesAsLinuxDoesAndLeavesNothingBehind)
     for (const auto& [path, reason] : refused) {
         EXPECT_EQ(writeFileBytes(path, record), reason);
         EXPECT_EQ(readFileBytes(path).reason, reason);
-        const std::string said = "The settings file " + path.string() + " cannot be written: " + reason + ".\n";
+        const std::string said =
+            "The settings file " + path.string() + " cannot be written: " + reason + ".\n";
         EXPECT_EQ(SaveSettings(window, path).message.rfind(said, 0), 0u);
     }
     EXPECT_EQ(entriesIn(dir.file("")), 2u); // no new file was left beside either
@@ -71,7 +72,8 @@ TEST(FilesWin32, ReplacesWithTheSameBytesOnLongAndNonAsciiPaths)
     EXPECT_EQ(readFileBytes(file).bytes, bytes);
 
     // A name beyond the code page, in a folder whose path is longer than 260 characters.
-    std::filesystem::path folder = dir.file("") / (u8"Gr\u00fc\u00dfe-\u03ba\u03b1\u03bb\u03b7-\u65e5\u672c");
+    std::filesystem::path folder =
+        dir.file("") / (u8"Gr\u00fc\u00dfe-\u03ba\u03b1\u03bb\u03b7-\u65e5\u672c");
     ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder.wstring()).c_str(), nullptr));
     for (int i = 0; i < 6; ++i) {
         folder /= std::string(50, static_cast<char>('a' + i));

@@ -27,7 +27,8 @@ TEST(WavWriter, EveryPlatformWritesTheSameBytes)
     RiffWavWriter riff;
     const auto platform = makeWavWriter();
     for (WavWriter* writer : {static_cast<WavWriter*>(&riff), platform.get()})
-        EXPECT_EQ(wavBytes(*writer, {1, -2, 300}), header + std::string("\x01\0\xfe\xff\x2c\x01", 6));
+        EXPECT_EQ(wavBytes(*writer, {1, -2, 300}),
+                  header + std::string("\x01\0\xfe\xff\x2c\x01", 6));
 
     // More samples than one chunk of the writers, every value among them, and no samples.
     std::vector<std::int16_t> samples(200003);

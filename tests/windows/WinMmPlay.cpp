@@ -69,9 +69,8 @@ int main(int argc, char** argv)
         device.setOutputDevice(argv[2]);
     modTone module = dtmfModule(70, 70, 0);
     SteadyTickCounter ticks;
-    StderrMessages messages(std::cerr, [&device](int step, std::int32_t code) {
-        return device.reasonFor(step, code);
-    });
+    StderrMessages messages(
+        std::cerr, [&device](int step, std::int32_t code) { return device.reasonFor(step, code); });
     SleepingEventPump events;
     PlaybackCycle cycle(module, device, ticks, messages, events);
     if (!cycle.CheckSoundCard())
