@@ -3,14 +3,15 @@
 
 JOBS ?= $(shell nproc)
 
-.PHONY: run test bench package deps build-release build-dev format-check clean
+.PHONY: run test bench package deps build-release build-dev windows format-check clean
 
 # The window starts in ~/.local/share/quorvel (or $XDG_DATA_HOME/quorvel), where it finds the
 # shipped TONESETS.INI and keeps Quorvel.ini. ARGS are its options: make run ARGS="--ptt cm108:auto"
 run: build-release
 	scripts/run-quorvel.sh build/release/src/ui/quorvel $(ARGS)
 
-test: build-dev
+# The tests labelled windows run the Windows build's tests under Wine, so it is built first.
+test: build-dev windows
 	ctest --preset dev -j $(JOBS)
 
 # Speed against the reference renderer, a typical send, the CLI's peak memory, loading a
@@ -40,6 +41,12 @@ build-release: deps
 build-dev: deps
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
+
+# The Windows build, cross-built with MinGW-w64 into build/windows: the layers that have no
+# Linux library under them, and their tests (run under Wine by make test).
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
 
 format-check: build-dev
 	cmake --build --preset dev --target format-check

@@ -15,6 +15,9 @@ packages=(
     xvfb xauth xdotool xclip python3 procps bsdutils strace
     desktop-file-utils appstream groff-base
     dpkg-dev lintian file gzip man-db
+    # The Windows build (make windows) and its tests, run under Wine: MinGW-w64 with posix
+    # threads, GoogleTest's source to build for it, and 64-bit Wine.
+    g++-mingw-w64-x86-64-posix googletest wine64
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.
 if [[ "${1:-}" == "--fuzz" ]]; then

@@ -30,5 +30,9 @@ FileBytes readFileBytes(const std::filesystem::path& path);
 // reading.
 std::string writeFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
-// What the path is instead of a regular file ("Is a directory"), for a refusal.
+// What the path is instead of a regular file ("Is a directory"), for a refusal. POSIX only:
+// the Windows files say it from the file's attributes and type.
 std::string notRegularReason(mode_t mode);
+
+// The refusal of a file larger than kLargestFileBytes, the same on every platform.
+std::string tooLargeReason(std::uint64_t bytes);

@@ -179,10 +179,15 @@ template <bool TwoTerms>
     }
 }
 
-// One build per instruction set; the loader picks the best the processor has.
-[[gnu::target_clones("avx2", "default")]] void fastRun(std::int16_t* out, std::int32_t first,
-                                                       std::int32_t count, double step1,
-                                                       double step2, double amplitude)
+// One build per instruction set; the loader picks the best the processor has. That takes an
+// ELF loader (ifunc); a Windows build has the default one, which gives the same samples.
+#if defined(__ELF__)
+#define QUORVEL_CPU_CLONES [[gnu::target_clones("avx2", "default")]]
+#else
+#define QUORVEL_CPU_CLONES
+#endif
+QUORVEL_CPU_CLONES void fastRun(std::int16_t* out, std::int32_t first, std::int32_t count,
+                                double step1, double step2, double amplitude)
 {
     if (step2 == 0)
         fastBlocks<false>(out, first, count, step1, 0.0, amplitude);
