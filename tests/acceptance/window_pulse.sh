@@ -358,14 +358,17 @@ ms_until() {
 caption_is() { [[ "$(xdotool getwindowname "$WINDOW_ID" 2>/dev/null)" == "$1" ]]; }
 window_gone() { ! xdotool getwindowname "$WINDOW_ID" >/dev/null 2>&1; }
 
-# stop_waiting WHAT: a Send that waits (WHAT), Escape 1 s into it, then another Send and
-# SIGTERM 1 s into it; each must act within 100 ms: the Send ends (the caption shows 0 ms),
-# the window closes.
+# stop_waiting WHAT [WATCHDOG]: a Send that waits (WHAT), Escape 1 s into it, then another
+# Send and SIGTERM 1 s into it; each must act within 100 ms: the Send ends (the caption shows
+# 0 ms), the window closes. A watchdog for the line WATCHDOG runs at the Escape, or none.
 stop_waiting() {
-    local what=$1 escape term status=0
+    local what=$1 escape term status=0 watchdogs
     window_find
     xdotool key Return
     sleep 1
+    watchdogs=$(pgrep -fc -- "--ptt-watchdog ${2:-none}" || true)
+    (((watchdogs == 1) == ($# == 2))) ||
+        { echo "$what: $watchdogs watchdogs at the Escape" >&2; return 1; }
     escape=$(ms_until caption_is "Quorvel v3 - 0mS" & xdotool key Escape; wait)
     xdotool key Return
     sleep 1
@@ -384,7 +387,7 @@ keyed_waits() {
     # "0123" with 70 ms tones, were it ever sent.
     local settings='0,0,0,"0123","70","60","300",0'
     # Another sender holds the line.
-    flock "$fifo" sleep 60 &
+    flock --no-fork "$fifo" sleep 60 &
     holder=$!
     TEST_PIDS+=("$holder")
     WINDOW_ARGS=(--ptt "cm108:$fifo")
@@ -430,7 +433,7 @@ while True:
     sleep 0.3
     WINDOW_ARGS=(--ptt "rigctld:127.0.0.1:$proxy")
     window_start "$quorvel" "$TEST_DIR/watchdog" "$settings"
-    stop_waiting "a watchdog that cannot start"
+    stop_waiting "a watchdog that cannot start" "rigctld:127.0.0.1:$proxy"
     [[ "$(ptt_state)" == 0 ]] || { echo "rigctld's PTT is not 0" >&2; return 1; }
 }
 
