@@ -2,15 +2,13 @@
 
 #include "BlockingLineWait.h"
 #include "HamlibPtt.h"
-#include "ProcessSignals.h"
 #include "PttAddress.h"
-#include "PttLine.h"
+#include "WatchdogProcess.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -25,25 +23,10 @@ namespace
 {
 
 constexpr const char* kFlag = "--ptt-watchdog";
-// The program's words, one a line: "until MS" (the moment on the monotonic clock by which the
-// line must be released) and "released".
-constexpr std::string_view kReleased = "released";
-constexpr std::string_view kUntil = "until ";
-constexpr int kSocketFd = 3; // in the watchdog
-constexpr int kLockFd = 4;
+constexpr int kSocketFd = WatchdogProcess::kSocketFd;
+constexpr int kLockFd = WatchdogProcess::kLockFd;
 constexpr std::chrono::milliseconds kStartLimit{5000}; // a hamlib line may take a while
 constexpr std::chrono::milliseconds kEndLimit{3000};   // to release a device line and end
-// The watchdog acts on the time-out this much after the moment itself, so that a program that
-// runs releases first, at the moment, and the line sees one release.
-constexpr std::int64_t kTimeoutGraceMs = 40;
-
-std::int64_t monotonicMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Watchdogs that were still releasing when their sender stopped waiting: never killed, they
 // end on their own and are reaped at the next start.
 std::vector<pid_t> leftReleasing;
@@ -57,18 +40,6 @@ std::chrono::milliseconds releaseLimit(const std::string& address)
     const bool hamlib =
         line && (line->kind == PttAddress::Kind::Rigctld || line->kind == PttAddress::Kind::Rig);
     return kEndLimit + (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
-}
-
-// Only the standard streams, the socket and the lock cross into the watchdog: whatever else
-// the program had open without close-on-exec (hamlib's connection to rigctld or its CAT port)
-// would stay open in it after the program died.
-void closeInherited()
-{
-    if (::close_range(kLockFd + 1, ~0U, 0) == 0)
-        return;
-    const long highest = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
-    for (int fd = kLockFd + 1; fd < highest; ++fd)
-        ::close(fd);
 }
 
 // Reads the byte that says how the start went, once it is there.
@@ -87,84 +58,6 @@ bool readable(int fd)
 {
     pollfd ready{fd, POLLIN, 0};
     return ::poll(&ready, 1, 0) > 0 && ready.revents != 0;
-}
-
-// What the watchdog has heard from the program so far.
-struct Heard {
-    std::string pending; // the start of a line still to come
-    std::optional<std::int64_t> until;
-    bool released = false;
-
-    void take(const char* bytes, std::size_t n)
-    {
-        pending.append(bytes, n);
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;
-             pending.erase(0, end + 1)) {
-            const std::string_view line(pending.data(), end);
-            if (line == kReleased)
-                released = true;
-            else if (line.starts_with(kUntil))
-                until = std::strtoll(pending.c_str() + kUntil.size(), nullptr, 10);
-        }
-    }
-};
-
-// The watchdog itself: holds the line and waits for the program's word or its end.
-int watch(const std::string& text)
-{
-    closeInherited();
-    // A terminal's Ctrl-C, Ctrl-\ or Ctrl-Z for the program, or its hang-up, is not for the
-    // watchdog, which must outlive the program's release.
-    ProcessSignals::install(ProcessSignals::Role::Watchdog);
-    const auto say = [](const std::string& word) {
-        [[maybe_unused]] const ssize_t sent = ::send(kSocketFd, word.data(), word.size(), 0);
-    };
-    const auto address = parsePttAddress(text);
-    if (const auto* why = std::get_if<std::string>(&address)) {
-        say("-" + *why);
-        return 1;
-    }
-    const auto line = makePttLine(std::get<PttAddress>(address));
-    // A line locked on its own device drives the inherited descriptor: no second open.
-    if (::fcntl(kLockFd, F_GETFD) >= 0)
-        line->adoptLockDescriptor(kLockFd);
-    if (const std::string why = line->attach(); !why.empty()) {
-        say("-" + why);
-        return 1;
-    }
-    say("+");
-    Heard heard;
-    bool timedOut = false, releasedAtTimeout = false;
-    char buffer[64];
-    for (;;) {
-        int timeoutMs = -1;
-        if (heard.until && !timedOut)
-            timeoutMs = static_cast<int>(std::clamp<std::int64_t>(
-                *heard.until + kTimeoutGraceMs - monotonicMs(), 0, 24 * 3600 * 1000));
-        pollfd wait{kSocketFd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, timeoutMs);
-        if (ready == 0) {
-            // The time-out, whatever the program is doing: stopped, hung or far behind.
-            timedOut = true;
-            releasedAtTimeout = line->unkey().empty();
-            continue;
-        }
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready < 0)
-            continue;
-        const ssize_t n = ::recv(kSocketFd, buffer, sizeof buffer, 0);
-        if (n > 0) {
-            heard.take(buffer, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break; // the end of the stream, or the program's socket gone
-    }
-    if (heard.released || releasedAtTimeout)
-        return 0;
-    return line->unkey().empty() ? 0 : 1;
 }
 
 } // namespace
@@ -191,7 +84,7 @@ std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
 {
     if (argc != 3 || std::string_view(argv[1]) != kFlag)
         return std::nullopt;
-    return watch(argv[2]);
+    return WatchdogProcess::run(argv[2]);
 }
 
 std::string ProcessWatchdog::start(const std::string& address, int lockFd)
@@ -259,7 +152,8 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
 
 void ProcessWatchdog::releaseWithin(std::chrono::milliseconds limit)
 {
-    say(std::string(kUntil) + std::to_string(monotonicMs() + limit.count()) + "\n");
+    say(std::string(WatchdogProcess::kUntil) +
+        std::to_string(WatchdogProcess::monotonicMs() + limit.count()) + "\n");
 }
 
 int ProcessWatchdog::descriptor() const
@@ -276,7 +170,7 @@ void ProcessWatchdog::released()
 {
     if (m_socket < 0)
         return;
-    say(std::string(kReleased) + "\n");
+    say(std::string(WatchdogProcess::kReleased) + "\n");
     closeSocket();
     // It has nothing left to do and would only end: a watchdog that is stopped or hung must
     // neither hold the line's lock nor keep the program from ending.

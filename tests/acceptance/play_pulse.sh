@@ -18,7 +18,8 @@
 #           three calls stops after the first on SIGINT to its process group; a sender
 #           stopped with SIGSTOP mid-call is released by its watchdog at the time-out (+100
 #           ms) and, continued, reports it; the watchdog killed mid-call stops the call, the
-#           line released within 300 ms and exit status 1 saying why;
+#           line released within 300 ms and exit status 1 saying why; a watchdog stopped
+#           mid-call neither lengthens the call nor delays the run's end, and is not left;
 #   held    a keyed call with --device whose sink is unloaded 1 s in fails with a numbered
 #           report, the line released within 300 ms and nothing played on the default
 #           output; a serial line (a pseudo-terminal, which refuses the modem ioctls) is
@@ -269,6 +270,28 @@ keying() {
     ((status == 1)) && [[ "$(cat "$PRIVATE_PULSE_DIR/stderr")" == \
         "quorvel-render: the PTT watchdog ended during the call; the call was stopped and GPIO 3 of $fifo released" ]] ||
         { echo "expected exit 1 saying that the watchdog ended" >&2; return 1; }
+
+    # The watchdog stopped (kill -STOP) during a 1.5 s call: the call goes on to its end, the
+    # run ends straight after its release, and leaves no watchdog behind.
+    local ended
+    lines=$(wc -l <"$log")
+    "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$fifo" -- 5 >"$PRIVATE_PULSE_DIR/out" 2>&1 &
+    pid=$!
+    wait_stream || true
+    watchdog=$(pgrep -f -- "--ptt-watchdog cm108:$fifo" | head -1)
+    kill -STOP "$watchdog"
+    status=0
+    wait "$pid" || status=$?
+    ended=$(now_ms)
+    wait_lines "$log" $((lines + 3)) || true
+    keyed_at=$(sed -n "$((lines + 2))p" "$log" | cut -d' ' -f1)
+    released_at=$(sed -n "$((lines + 3))p" "$log" | cut -d' ' -f1)
+    sleep 0.2
+    echo "the watchdog stopped during a 1.5 s call: exit $status, '$(cat "$PRIVATE_PULSE_DIR/out")';" \
+        "keyed for $((released_at - keyed_at)) ms, ended $((ended - released_at)) ms after the release"
+    ((status == 0 && released_at - keyed_at <= 2500 && ended - released_at <= 300)) ||
+        { echo "a stopped watchdog lengthened the call or delayed the end" >&2; return 1; }
+    ! pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null || { echo "a watchdog is left" >&2; return 1; }
 }
 
 # expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s
