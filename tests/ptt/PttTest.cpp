@@ -3,17 +3,20 @@
 #include "HamlibPtt.h"
 #include "HamlibThread.h"
 #include "LineLock.h"
+#include "LineWait.h"
 #include "PrivateRigctld.h"
 #include "ProcessWatchdog.h"
 #include "PttAddress.h"
 #include "RigctldIdentity.h"
 
+#include <condition_variable>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <gmock/gmock.h>
+#include <mutex>
 #include <pty.h>
 #include <sstream>
 #include <termios.h>
@@ -362,6 +365,68 @@ TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
     EXPECT_EQ(droppedResult.get_future().get(), std::nullopt);
     EXPECT_EQ(thread.run<int>(1s, slow, [](std::optional<int>&) { FAIL(); }), 7);
     EXPECT_EQ(most, 1);
+}
+
+// A caller that waits through its own loop, and is stopped at stopAfter: what the window's
+// Escape does while hamlib connects.
+class StoppedLineWait : public LineWait
+{
+public:
+    explicit StoppedLineWait(std::chrono::milliseconds stopAfter)
+        : m_stopAt(std::chrono::steady_clock::now() + stopAfter)
+    {
+    }
+    bool waitFor(std::chrono::milliseconds limit, int, const std::function<bool()>& ready) override
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!ready()) {
+            if (stopped() || std::chrono::steady_clock::now() >= until)
+                return false;
+            std::unique_lock lock(m_mutex);
+            m_woken.wait_for(lock, std::chrono::milliseconds(5), [this] { return m_wakeUps > 0; });
+            m_wakeUps = 0;
+        }
+        return true;
+    }
+    void wakeUp() override
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_wakeUps;
+        m_woken.notify_one();
+    }
+    bool stopped() const override { return std::chrono::steady_clock::now() >= m_stopAt; }
+
+private:
+    std::chrono::steady_clock::time_point m_stopAt;
+    std::mutex m_mutex;
+    std::condition_variable m_woken;
+    int m_wakeUps = 0;
+};
+
+TEST(HamlibThread, ACallerWaitingThroughItsLoopIsWokenByTheResultAndLeavesAtItsStop)
+{
+    using namespace std::chrono_literals;
+    HamlibThread& thread = HamlibThread::instance();
+    StoppedLineWait never(1h);
+    EXPECT_EQ(thread.run<int>(1s, [] { return 5; }, [](std::optional<int>&) { FAIL(); }, &never),
+              5);
+    // Stopped 50 ms into a 300 ms call with a 4 s limit: the caller leaves then, and the call
+    // finishes late on the thread.
+    std::promise<std::optional<int>> late;
+    StoppedLineWait stopping(50ms);
+    std::optional<int> result = 0;
+    const long long ms = msOf([&] {
+        result = thread.run<int>(
+            4s,
+            [] {
+                std::this_thread::sleep_for(300ms);
+                return 7;
+            },
+            [&](std::optional<int>& value) { late.set_value(value); }, &stopping);
+    });
+    EXPECT_FALSE(result);
+    EXPECT_LT(ms, 200);
+    EXPECT_EQ(late.get_future().get(), 7);
 }
 
 // A stand-in for the watchdog: a script run with the socket as descriptor 3.
