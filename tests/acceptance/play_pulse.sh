@@ -289,7 +289,10 @@ keying() {
     sleep 0.2
     echo "the watchdog stopped during a 1.5 s call: exit $status, '$(cat "$PRIVATE_PULSE_DIR/out")';" \
         "keyed for $((released_at - keyed_at)) ms, ended $((ended - released_at)) ms after the release"
-    ((status == 0 && released_at - keyed_at <= 2500 && ended - released_at <= 300)) ||
+    # Keyed for the lead (250 ms), the play and the tail (50 ms), and no longer.
+    local played
+    played=$(play_ms "$(cat "$PRIVATE_PULSE_DIR/out")")
+    ((status == 0 && released_at - keyed_at - played - 300 <= 150 && ended - released_at <= 300)) ||
         { echo "a stopped watchdog lengthened the call or delayed the end" >&2; return 1; }
     ! pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null || { echo "a watchdog is left" >&2; return 1; }
 }
