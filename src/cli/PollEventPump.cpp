@@ -20,10 +20,18 @@ PollEventPump::~PollEventPump()
             ::close(fd);
 }
 
-void PollEventPump::watch(int fd, std::function<void()> onReadable)
+bool PollEventPump::watch(int fd, std::function<void()> onReadable)
 {
-    if (fd >= 0)
-        m_watched.emplace_back(fd, std::move(onReadable));
+    if (fd < 0)
+        return false;
+    unwatch(fd);
+    m_watched.emplace_back(fd, std::make_shared<std::function<void()>>(std::move(onReadable)));
+    return true;
+}
+
+void PollEventPump::unwatch(int fd)
+{
+    std::erase_if(m_watched, [fd](const auto& watched) { return watched.first == fd; });
 }
 
 void PollEventPump::processPendingEvents()
@@ -64,8 +72,15 @@ bool PollEventPump::pollOnce(int timeoutMs)
         while (::read(m_wake[0], drain, sizeof drain) > 0) {
         }
     }
+    // A handler may watch or unwatch: the ready ones are taken first, and each is run only
+    // while it is still watched.
+    std::vector<std::shared_ptr<std::function<void()>>> handlers;
     for (std::size_t i = 1; i < fds.size(); ++i)
         if (fds[i].revents != 0)
-            m_watched[i - 1].second();
+            handlers.push_back(m_watched[i - 1].second);
+    for (const auto& handler : handlers)
+        if (std::any_of(m_watched.begin(), m_watched.end(),
+                        [&](const auto& watched) { return watched.second == handler; }))
+            (*handler)();
     return true;
 }

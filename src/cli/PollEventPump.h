@@ -3,6 +3,7 @@
 #include "EventPump.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The command line's own event loop: poll() on a wake-up pipe and on the descriptors it is
@@ -15,9 +16,8 @@ public:
     PollEventPump(const PollEventPump&) = delete;
     PollEventPump& operator=(const PollEventPump&) = delete;
 
-    // onReadable runs on the pump's thread, from processPendingEvents() or waitForEvents(),
-    // whenever fd is readable; it must read what is there.
-    void watch(int fd, std::function<void()> onReadable);
+    bool watch(int fd, std::function<void()> onReadable) override;
+    void unwatch(int fd) override;
 
     void processPendingEvents() override;
     void waitForEvents(std::chrono::milliseconds limit) override;
@@ -28,5 +28,5 @@ private:
     bool pollOnce(int timeoutMs);
 
     int m_wake[2] = {-1, -1};
-    std::vector<std::pair<int, std::function<void()>>> m_watched;
+    std::vector<std::pair<int, std::shared_ptr<std::function<void()>>>> m_watched;
 };

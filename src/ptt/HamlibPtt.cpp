@@ -22,7 +22,7 @@ std::string seconds(std::chrono::milliseconds limit)
 
 // Closing can talk to the radio too, so it is bounded like any other call; a late close
 // finishes on hamlib's thread, and one that never started is done there all the same.
-void closeRig(s_rig* rig)
+void closeRig(s_rig* rig, LineWait* wait)
 {
     HamlibThread::instance().run<int>(
         HamlibPtt::kCommandLimit,
@@ -33,7 +33,8 @@ void closeRig(s_rig* rig)
         [rig](std::optional<int>& done) {
             if (!done)
                 HamlibCalls::close(rig);
-        });
+        },
+        wait);
 }
 
 } // namespace
@@ -78,7 +79,7 @@ std::string HamlibPtt::lockPath() const
     if (!m_network && m_address.starts_with('/'))
         return m_address;
     // One rigctld however its host is written: named after the address it resolves to.
-    std::string file = m_network ? rigctldIdentity(m_host, m_port, kOpenLimit) : m_address;
+    std::string file = m_network ? rigctldIdentity(m_host, m_port, kOpenLimit, m_wait) : m_address;
     for (char& c : file)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-')
             c = '-';
@@ -94,7 +95,7 @@ std::string HamlibPtt::attach()
     const auto known = HamlibThread::instance().run<bool>(
         kCommandLimit,
         [model = m_model, verbose = m_verbose] { return HamlibCalls::knowsModel(model, verbose); },
-        [](std::optional<bool>&) {});
+        [](std::optional<bool>&) {}, m_wait);
     if (!known)
         return "hamlib did not answer within " + seconds(kCommandLimit);
     if (!*known)
@@ -181,7 +182,8 @@ std::string HamlibPtt::connect()
         [](std::optional<HamlibCalls::Opened>& late) {
             if (late && late->status == RIG_OK)
                 HamlibCalls::close(late->rig);
-        });
+        },
+        m_wait);
     if (!opened)
         return name() + " did not answer within " + seconds(kOpenLimit);
     if (!opened->rig)
@@ -210,7 +212,7 @@ std::string HamlibPtt::setPtt(bool keyed)
     RIG* rig = m_rig;
     const auto failed = HamlibThread::instance().run<std::string>(
         kCommandLimit, [rig, keyed] { return HamlibCalls::setPtt(rig, keyed); },
-        [rig](std::optional<std::string>&) { HamlibCalls::close(rig); });
+        [rig](std::optional<std::string>&) { HamlibCalls::close(rig); }, m_wait);
     if (!failed) {
         // The late call owns the connection now, and closes it when it ends.
         m_rig = nullptr;
@@ -249,7 +251,7 @@ void HamlibPtt::close()
 {
     m_fd = -1;
     if (m_rig)
-        closeRig(m_rig);
+        closeRig(m_rig, m_wait);
     m_rig = nullptr;
     if (m_state == State::Open)
         m_state = State::Closed;

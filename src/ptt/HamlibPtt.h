@@ -46,6 +46,7 @@ public:
     // why the first was lost, unless check() has said so).
     std::string unkey() override;
     std::string check() override;
+    void waitThrough(LineWait* wait) override { m_wait = wait; }
 
 private:
     enum class State { Closed, Open, Lost };
@@ -73,4 +74,5 @@ private:
     std::atomic<int> m_fd{-1}; // the connection's socket or port, looked at by check()
     std::string m_lostWhy;
     bool m_lossTold = false; // check() has said why the connection was lost
+    LineWait* m_wait = nullptr;
 };

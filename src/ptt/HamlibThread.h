@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineWait.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -24,10 +26,11 @@ public:
     // the queue included. When the limit passes first, the caller gets nothing and never waits
     // again; the thread then hands whenLate the late result, or nothing when the call had not
     // started (it is then dropped, never run late). whenLate must free what the result, or the
-    // call's captures, own. Both run on the thread.
+    // call's captures, own. Both run on the thread. With a wait, the caller waits through it
+    // (in its event loop), and a stop of that wait ends it as the limit would.
     template <typename T>
     std::optional<T> run(std::chrono::milliseconds limit, std::function<T()> call,
-                         std::function<void(std::optional<T>&)> whenLate);
+                         std::function<void(std::optional<T>&)> whenLate, LineWait* wait = nullptr);
 
 private:
     HamlibThread() = default;
@@ -41,15 +44,17 @@ private:
 
 template <typename T>
 std::optional<T> HamlibThread::run(std::chrono::milliseconds limit, std::function<T()> call,
-                                   std::function<void(std::optional<T>&)> whenLate)
+                                   std::function<void(std::optional<T>&)> whenLate, LineWait* wait)
 {
     struct Shared {
         std::mutex mutex;
         std::condition_variable done;
         std::optional<T> result;
         bool abandoned = false;
+        LineWait* wait = nullptr; // woken under the mutex, so never after the caller has left
     };
     auto shared = std::make_shared<Shared>();
+    shared->wait = wait;
     post([shared, call = std::move(call), whenLate = std::move(whenLate)] {
         std::unique_lock lock(shared->mutex);
         if (shared->abandoned) {
@@ -68,9 +73,18 @@ std::optional<T> HamlibThread::run(std::chrono::milliseconds limit, std::functio
         }
         shared->result = std::move(result);
         shared->done.notify_one();
+        if (shared->wait)
+            shared->wait->wakeUp();
     });
+    if (wait) {
+        wait->waitFor(limit, -1, [&] {
+            std::lock_guard lock(shared->mutex);
+            return shared->result.has_value();
+        });
+    }
     std::unique_lock lock(shared->mutex);
-    if (shared->done.wait_for(lock, limit, [&] { return shared->result.has_value(); }))
+    if (wait ? shared->result.has_value()
+             : shared->done.wait_for(lock, limit, [&] { return shared->result.has_value(); }))
         return std::move(shared->result);
     shared->abandoned = true;
     return std::nullopt;

@@ -1,9 +1,9 @@
 #include "ProcessWatchdog.h"
 
+#include "BlockingLineWait.h"
 #include "HamlibPtt.h"
-#include "ProcessSignals.h"
 #include "PttAddress.h"
-#include "PttLine.h"
+#include "WatchdogProcess.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +16,6 @@
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -24,12 +23,10 @@ namespace
 {
 
 constexpr const char* kFlag = "--ptt-watchdog";
-constexpr std::string_view kReleased = "released";
-constexpr int kSocketFd = 3; // in the watchdog
-constexpr int kLockFd = 4;
-constexpr int kStartMs = 5000; // a hamlib line may take a while to connect
-constexpr int kEndMs = 3000;   // to end after the word, or to release a device line
-
+constexpr int kSocketFd = WatchdogProcess::kSocketFd;
+constexpr int kLockFd = WatchdogProcess::kLockFd;
+constexpr std::chrono::milliseconds kStartLimit{5000}; // a hamlib line may take a while
+constexpr std::chrono::milliseconds kEndLimit{3000};   // to release a device line and end
 // Watchdogs that were still releasing when their sender stopped waiting: never killed, they
 // end on their own and are reaped at the next start.
 std::vector<pid_t> leftReleasing;
@@ -42,31 +39,14 @@ std::chrono::milliseconds releaseLimit(const std::string& address)
     const auto* line = std::get_if<PttAddress>(&parsed);
     const bool hamlib =
         line && (line->kind == PttAddress::Kind::Rigctld || line->kind == PttAddress::Kind::Rig);
-    return std::chrono::milliseconds(kEndMs) +
-           (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
+    return kEndLimit + (hamlib ? HamlibPtt::kWorstRelease : std::chrono::milliseconds(0));
 }
 
-// Only the standard streams, the socket and the lock cross into the watchdog: whatever else
-// the program had open without close-on-exec (hamlib's connection to rigctld or its CAT port)
-// would stay open in it after the program died.
-void closeInherited()
+// Reads the byte that says how the start went, once it is there.
+std::string startAnswer(int socket)
 {
-    if (::close_range(kLockFd + 1, ~0U, 0) == 0)
-        return;
-    const long highest = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
-    for (int fd = kLockFd + 1; fd < highest; ++fd)
-        ::close(fd);
-}
-
-// Reads until the byte that says how the start went, within the deadline.
-std::string awaitStart(int socket)
-{
-    pollfd wait{socket, POLLIN, 0};
-    const int ready = ::poll(&wait, 1, kStartMs);
-    if (ready <= 0)
-        return "the PTT watchdog did not start within " + std::to_string(kStartMs / 1000) + " s";
     char answer[512];
-    const ssize_t n = ::recv(socket, answer, sizeof answer, 0);
+    const ssize_t n = ::recv(socket, answer, sizeof answer, MSG_DONTWAIT);
     if (n > 0 && answer[0] == '+')
         return {};
     if (n > 1 && answer[0] == '-')
@@ -74,66 +54,37 @@ std::string awaitStart(int socket)
     return "the PTT watchdog ended before it held the line";
 }
 
-// The watchdog itself: holds the line and waits for the program's word or its end.
-int watch(const std::string& text)
+bool readable(int fd)
 {
-    closeInherited();
-    // A terminal's Ctrl-C, Ctrl-\ or Ctrl-Z for the program, or its hang-up, is not for the
-    // watchdog, which must outlive the program's release.
-    ProcessSignals::install(ProcessSignals::Role::Watchdog);
-    const auto say = [](const std::string& word) {
-        [[maybe_unused]] const ssize_t sent = ::send(kSocketFd, word.data(), word.size(), 0);
-    };
-    const auto address = parsePttAddress(text);
-    if (const auto* why = std::get_if<std::string>(&address)) {
-        say("-" + *why);
-        return 1;
-    }
-    const auto line = makePttLine(std::get<PttAddress>(address));
-    // A line locked on its own device drives the inherited descriptor: no second open.
-    if (::fcntl(kLockFd, F_GETFD) >= 0)
-        line->adoptLockDescriptor(kLockFd);
-    if (const std::string why = line->attach(); !why.empty()) {
-        say("-" + why);
-        return 1;
-    }
-    say("+");
-    std::string heard;
-    char buffer[64];
-    for (;;) {
-        const ssize_t n = ::recv(kSocketFd, buffer, sizeof buffer, 0);
-        if (n > 0) {
-            heard.append(buffer, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break; // the end of the stream, or the program's socket gone
-    }
-    if (heard.find(kReleased) != std::string::npos)
-        return 0;
-    return line->unkey().empty() ? 0 : 1;
+    pollfd ready{fd, POLLIN, 0};
+    return ::poll(&ready, 1, 0) > 0 && ready.revents != 0;
 }
 
 } // namespace
 
-ProcessWatchdog::ProcessWatchdog(std::string program) : m_program(std::move(program))
+ProcessWatchdog::ProcessWatchdog(std::string program)
+    : m_program(std::move(program)), m_ownWait(std::make_unique<BlockingLineWait>()),
+      m_wait(m_ownWait.get())
 {
 }
 
 ProcessWatchdog::~ProcessWatchdog()
 {
-    if (m_socket >= 0)
-        ::close(m_socket); // without the word: the watchdog releases the line
-    // However long that takes within its limits; a watchdog that is releasing is never killed.
-    reap(releaseLimit(m_address), false);
+    // Without the word: the watchdog releases the line, and ends by itself.
+    closeSocket();
+    leave();
+}
+
+void ProcessWatchdog::waitThrough(LineWait* wait)
+{
+    m_wait = wait ? wait : m_ownWait.get();
 }
 
 std::optional<int> ProcessWatchdog::runIfAsked(int argc, char* argv[])
 {
     if (argc != 3 || std::string_view(argv[1]) != kFlag)
         return std::nullopt;
-    return watch(argv[2]);
+    return WatchdogProcess::run(argv[2]);
 }
 
 std::string ProcessWatchdog::start(const std::string& address, int lockFd)
@@ -181,45 +132,92 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
         m_pid = -1;
         return std::string("cannot start the PTT watchdog: ") + std::strerror(spawned);
     }
-    const std::string why = awaitStart(m_socket);
+    const bool answered =
+        m_wait->waitFor(kStartLimit, m_socket, [this] { return readable(m_socket); });
+    std::string why;
+    if (answered)
+        why = startAnswer(m_socket);
+    else if (m_wait->stopped())
+        why = "the start of the PTT watchdog was stopped";
+    else
+        why = "the PTT watchdog did not start within " +
+              std::to_string(kStartLimit.count() / 1000) + " s";
     if (!why.empty()) {
-        ::close(m_socket);
-        m_socket = -1;
+        closeSocket();
         // Nothing is keyed yet: a watchdog that did not start in time is ended.
-        reap(std::chrono::milliseconds(kEndMs), true);
+        end();
     }
     return why;
+}
+
+void ProcessWatchdog::releaseWithin(std::chrono::milliseconds limit)
+{
+    say(std::string(WatchdogProcess::kUntil) +
+        std::to_string(WatchdogProcess::monotonicMs() + limit.count()) + "\n");
+}
+
+int ProcessWatchdog::descriptor() const
+{
+    return m_socket;
+}
+
+bool ProcessWatchdog::ended()
+{
+    return m_socket < 0 || readable(m_socket);
 }
 
 void ProcessWatchdog::released()
 {
     if (m_socket < 0)
         return;
-    [[maybe_unused]] const ssize_t sent =
-        ::send(m_socket, kReleased.data(), kReleased.size(), MSG_NOSIGNAL);
-    ::close(m_socket);
-    m_socket = -1;
-    // It only has to end; one that does not within the limit is stuck, not releasing.
-    reap(std::chrono::milliseconds(kEndMs), true);
+    say(std::string(WatchdogProcess::kReleased) + "\n");
+    closeSocket();
+    // It has nothing left to do and would only end: a watchdog that is stopped or hung must
+    // neither hold the line's lock nor keep the program from ending.
+    end();
 }
 
-void ProcessWatchdog::reap(std::chrono::milliseconds limit, bool mayKill)
+void ProcessWatchdog::takeOver()
 {
-    if (m_pid <= 0)
+    if (m_socket < 0 || m_pid <= 0)
+        return leave();
+    // The end of the stream without the word: the watchdog releases. Our end stays open for
+    // reading, and turns readable when the watchdog has ended.
+    ::shutdown(m_socket, SHUT_WR);
+    const pid_t pid = m_pid;
+    if (m_wait->waitFor(releaseLimit(m_address), m_socket,
+                        [pid] { return ::waitpid(pid, nullptr, WNOHANG) != 0; }))
+        m_pid = -1;
+    closeSocket();
+    leave(); // however long its release still takes, a watchdog that releases is never killed
+}
+
+void ProcessWatchdog::say(const std::string& word)
+{
+    if (m_socket < 0)
         return;
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + limit;
-    while (::waitpid(m_pid, nullptr, WNOHANG) == 0) {
-        if (Clock::now() >= deadline) {
-            if (!mayKill) {
-                leftReleasing.push_back(m_pid);
-                break;
-            }
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    // A few bytes into an empty socket: never blocks, and a watchdog gone is seen elsewhere.
+    [[maybe_unused]] const ssize_t sent =
+        ::send(m_socket, word.data(), word.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+void ProcessWatchdog::closeSocket()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+    m_socket = -1;
+}
+
+void ProcessWatchdog::end()
+{
+    if (m_pid > 0)
+        ::kill(m_pid, SIGKILL);
+    leave();
+}
+
+void ProcessWatchdog::leave()
+{
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0)
+        leftReleasing.push_back(m_pid);
     m_pid = -1;
 }

@@ -3,6 +3,7 @@
 #include "LineWatchdog.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <sys/types.h>
 
@@ -19,19 +20,30 @@ public:
     ProcessWatchdog(const ProcessWatchdog&) = delete;
     ProcessWatchdog& operator=(const ProcessWatchdog&) = delete;
 
+    void waitThrough(LineWait* wait) override;
     std::string start(const std::string& address, int lockFd) override;
+    void releaseWithin(std::chrono::milliseconds limit) override;
+    int descriptor() const override;
+    bool ended() override;
     void released() override;
+    void takeOver() override;
 
     // For the top of main(), before anything else starts: the watchdog's exit status when
     // the arguments ask for the watchdog, otherwise nothing.
     static std::optional<int> runIfAsked(int argc, char* argv[]);
 
 private:
-    // Waits for the watchdog to end within limit; then kills it when mayKill, otherwise
-    // leaves it to end on its own.
-    void reap(std::chrono::milliseconds limit, bool mayKill);
+    void say(const std::string& word);
+    void closeSocket();
+    // Kills a watchdog that has nothing to release, then leaves it.
+    void end();
+    // Reaps the watchdog if it has ended, otherwise leaves it to end on its own, to be reaped
+    // at the next start.
+    void leave();
 
     std::string m_program;
+    std::unique_ptr<LineWait> m_ownWait;
+    LineWait* m_wait;
     std::string m_address;
     int m_socket = -1;
     pid_t m_pid = -1;

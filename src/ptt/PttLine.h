@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+class LineWait;
+
 // A line that keys a radio transmitter (push-to-talk). Every step returns an empty text on
 // success and otherwise a reason for people that names the device.
 class PttLine
@@ -42,4 +44,8 @@ public:
     // Asked now and then during a call: empty while the line is still there, otherwise why
     // it was lost (a closed control connection, an unplugged device).
     virtual std::string check() { return {}; }
+
+    // How the steps that wait on another thread (hamlib's) wait: through this, which must
+    // outlive the line, or blocking when never set.
+    virtual void waitThrough(LineWait*) {}
 };

@@ -69,13 +69,14 @@ std::vector<std::string> resolve(const std::string& host)
 
 } // namespace
 
-std::string rigctldIdentity(const std::string& host, int port, std::chrono::milliseconds limit)
+std::string rigctldIdentity(const std::string& host, int port, std::chrono::milliseconds limit,
+                            LineWait* wait)
 {
     const std::string portText = "-" + std::to_string(port);
     // A name server can take its time: the look-up runs on the thread that talks to rigctld
     // (hamlib looks the host up there too), under the same limit as a connection.
     const auto addresses = HamlibThread::instance().run<std::vector<std::string>>(
-        limit, [host] { return resolve(host); }, [](auto&) {});
+        limit, [host] { return resolve(host); }, [](auto&) {}, wait);
     if (!addresses || addresses->empty())
         return host + portText;
     const std::set<std::string> own = ownAddresses();

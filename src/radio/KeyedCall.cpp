@@ -7,6 +7,7 @@
 #include "RadioOptions.h"
 #include "TickCounter.h"
 #include "WaitUntil.h"
+#include "WaveOut.h"
 
 #include <algorithm>
 #include <chrono>
@@ -42,7 +43,8 @@ KeyedCall::KeyedCall(PlaybackCycle& cycle, EventPump& events, TickCounter& ticks
                      const RadioOptions& radio, LineServices services,
                      std::function<void(const std::string&)> report)
     : m_cycle(cycle), m_events(events), m_ticks(ticks), m_radio(radio),
-      m_services(std::move(services)), m_report(std::move(report))
+      m_services(std::move(services)), m_report(std::move(report)),
+      m_wait(events, ticks, [this] { return m_stopped && !m_onAir; })
 {
 }
 
@@ -70,23 +72,37 @@ bool KeyedCall::prepare(double soundMs)
         return false;
     }
     m_line = m_services.lines(m_address);
+    m_line->waitThrough(&m_wait);
     m_lock = LineLock::forLine(*m_line);
     if (!waitForLock(*m_lock))
         return false;
-    if (const std::string why = m_line->open(); !why.empty()) {
+    const std::string why = m_line->open();
+    if (m_stopped) // a stop ended the connection's wait: nothing to say
+        return false;
+    if (!why.empty()) {
         fail(why);
         return false;
     }
-    if (m_services.watchdogs) {
-        m_watchdog = m_services.watchdogs();
-        if (const std::string why = m_watchdog->start(m_address.text, m_lock->descriptor());
-            !why.empty()) {
-            m_watchdog.reset();
+    return startWatchdog();
+}
+
+bool KeyedCall::startWatchdog()
+{
+    if (!m_services.watchdogs)
+        return true;
+    m_watchdog = m_services.watchdogs();
+    m_watchdog->waitThrough(&m_wait);
+    std::string why = m_watchdog->start(m_address.text, m_lock->descriptor());
+    if (why.empty() && m_watchdog->descriptor() >= 0 &&
+        !m_events.watch(m_watchdog->descriptor(), [this] { watchdogEnded(); }))
+        why = "the PTT watchdog cannot be watched here";
+    if (!why.empty()) {
+        m_watchdog.reset();
+        if (!m_stopped)
             fail(why);
-            return false;
-        }
+        return false;
     }
-    return true;
+    return !m_stopped;
 }
 
 bool KeyedCall::waitForLock(LineLock& lock)
@@ -129,8 +145,10 @@ void KeyedCall::send(const std::string& sequence, const std::function<void()>& o
     }
     m_cycle.setBeforeWrite({});
     m_cycle.setDuringWait({});
-    if (m_cycle.lastResult() == PlaybackCycle::Result::Played && !m_stopped && !m_failed)
+    if (m_cycle.lastResult() == PlaybackCycle::Result::Played && !m_stopped && !m_failed) {
+        m_phase = Phase::Tail;
         pause(m_radio.pttTailMs);
+    }
     release();
 }
 
@@ -143,17 +161,30 @@ void KeyedCall::stop()
 
 bool KeyedCall::keyAndLead()
 {
-    if (m_stopped || !m_line)
+    if (m_stopped || !m_line || m_failed)
         return false;
+    if (m_watchdog && m_watchdog->ended()) {
+        watchdogEnded();
+        return false;
+    }
     if (m_onKeying)
         m_onKeying();
-    m_transmitter.emplace(*m_line, [this](const std::string& why) { fail(why); });
+    // The watchdog hears the time-out before anything is keyed, counted from here, as ours.
     m_keyedAt = m_ticks.GetTickCount();
+    if (m_watchdog && m_radio.pttTimeoutS > 0)
+        m_watchdog->releaseWithin(
+            std::chrono::milliseconds(std::llround(std::min(m_radio.pttTimeoutS * 1000, 1e15))));
+    m_onAir = true;
+    m_phase = Phase::Lead;
+    m_transmitter.emplace(*m_line, [this](const std::string& why) { fail(why); });
     if (const std::string why = m_transmitter->key(); !why.empty()) {
         fail(why);
         return false;
     }
-    return pause(m_radio.pttLeadMs);
+    if (!pause(m_radio.pttLeadMs))
+        return false;
+    m_phase = Phase::Sound;
+    return true;
 }
 
 std::uint32_t KeyedCall::keyedMs() const
@@ -185,9 +216,10 @@ std::uint32_t KeyedCall::duringWait()
         const auto limit = static_cast<std::uint32_t>(std::min(timeoutMs, 4e9));
         const std::uint32_t keyed = keyedMs();
         if (keyed >= limit) {
-            fail("the transmitter time-out of " + seconds(timeoutMs) + " ran out before the " +
-                 "sound ended; the sound was stopped and " + m_line->name() + " released");
-            m_cycle.requestStop();
+            fail("the transmitter time-out of " + seconds(timeoutMs) + " ran out " + timeoutCut() +
+                 " and " + m_line->name() + " released");
+            if (!soundEnded())
+                m_cycle.requestStop();
             return 0;
         }
         rest = limit - keyed;
@@ -202,6 +234,39 @@ std::uint32_t KeyedCall::duringWait()
     return rest;
 }
 
+// A sound that the device has played to its end is not stopped by the time-out, however late
+// the wait sees it: only the tail was cut then.
+bool KeyedCall::soundEnded() const
+{
+    return m_phase == Phase::Tail ||
+           (m_phase == Phase::Sound && (m_cycle.waveHeader().dwFlags.load() & WHDR_DONE) != 0);
+}
+
+std::string KeyedCall::timeoutCut() const
+{
+    if (soundEnded())
+        return "after the whole sound, in the tail; only the tail was cut";
+    if (m_phase == Phase::Lead)
+        return "before the sound started; nothing was sent";
+    return "before the sound ended; the sound was stopped";
+}
+
+void KeyedCall::watchdogEnded()
+{
+    if (m_watchdog)
+        m_events.unwatch(m_watchdog->descriptor());
+    if (m_watchdogLost)
+        return;
+    m_watchdogLost = true;
+    if (m_onAir)
+        fail("the PTT watchdog ended during the call; the call was stopped and " + m_line->name() +
+             " released");
+    else
+        fail("the PTT watchdog ended before the call; nothing was sent");
+    m_cycle.requestStop();
+    m_events.wakeUp();
+}
+
 void KeyedCall::fail(const std::string& why)
 {
     m_failed = true;
@@ -211,14 +276,20 @@ void KeyedCall::fail(const std::string& why)
 
 void KeyedCall::release()
 {
+    if (m_watchdog && m_watchdog->descriptor() >= 0)
+        m_events.unwatch(m_watchdog->descriptor());
     const bool failedBefore = m_failed;
     m_failed = false;
     m_transmitter.reset(); // the one unkey; a failure comes back through fail()
     const bool released = !m_failed;
     m_failed = m_failed || failedBefore;
+    m_onAir = false;
+    m_phase = Phase::Released;
     if (m_watchdog && released)
         m_watchdog->released();
-    m_watchdog.reset(); // after a failed release, the watchdog tries once more
+    else if (m_watchdog && !m_watchdogLost)
+        m_watchdog->takeOver(); // after a failed release, the watchdog tries once more
+    m_watchdog.reset();
     m_line.reset();
     m_lock.reset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventLineWait.h"
 #include "LineLock.h"
 #include "LineWatchdog.h"
 #include "PttAddress.h"
@@ -32,6 +33,8 @@ LineServices processLineServices();
 // opens the device and renders; it is keyed only between the render and the write; the lead,
 // the sound and the tail run under the time-out timer; then the line is released. Every way
 // out (a failed step, stop(), the time-out, a lost line, an exception) releases the line.
+// The watchdog holds the time-out as well, and the call ends when the watchdog does: no keyed
+// call goes on without one.
 class KeyedCall
 {
 public:
@@ -58,11 +61,18 @@ public:
     bool failed() const { return m_failed; }
 
 private:
+    // Where the call is, for what the time-out says it cut.
+    enum class Phase { Preparing, Lead, Sound, Tail, Released };
+
     bool pause(double ms);
     bool waitForLock(LineLock& lock);
+    bool startWatchdog();
     bool keyAndLead();
     std::uint32_t duringWait();
+    bool soundEnded() const;
+    std::string timeoutCut() const;
     std::uint32_t keyedMs() const;
+    void watchdogEnded();
     void fail(const std::string& why);
     void release();
 
@@ -74,12 +84,18 @@ private:
     std::function<void(const std::string&)> m_report;
     std::function<void()> m_onKeying;
 
+    // Before the line and the watchdog, which wait through it until they are gone. A stop
+    // ends its waits only until the key: a release is never cut short.
+    EventLineWait m_wait;
     PttAddress m_address;
     std::unique_ptr<PttLine> m_line;
     std::unique_ptr<LineLock> m_lock;
     std::unique_ptr<LineWatchdog> m_watchdog;
     std::optional<Transmitter> m_transmitter;
     std::uint32_t m_keyedAt = 0;
+    Phase m_phase = Phase::Preparing;
+    bool m_onAir = false; // from just before the key to the end of the release
     bool m_stopped = false;
     bool m_failed = false;
+    bool m_watchdogLost = false;
 };

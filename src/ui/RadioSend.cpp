@@ -2,6 +2,7 @@
 
 #include "HeldMessages.h"
 #include "Renderer.h"
+#include "ScopeExit.h"
 #include "ToneErrors.h"
 #include "modTone.h"
 
@@ -25,35 +26,42 @@ void RadioSend::send(const std::string& sequence)
 {
     if (m_busy || sequence.empty() || m_module.Playing)
         return;
+    // Undone in the reverse order, however the send ends: the call releases its line first,
+    // then it is forgotten, then the send is no longer busy and the held boxes are shown.
     m_busy = true;
     m_messages.hold();
+    const ScopeExit showHeld([this] {
+        m_busy = false;
+        m_messages.release();
+    });
     // One box for the call's problems, in the order told: a lost line and what its release
     // then did belong together, as the CLI's lines do.
     std::string problems;
     const auto report = [&problems](const std::string& why) {
         problems += (problems.empty() ? "" : "\n") + why;
     };
+    const ScopeExit showProblems([&] {
+        if (!problems.empty()) // the call has ended, and with it its release
+            m_messages.show(problems, kQuorvelTitle, Messages::Icon::Critical);
+    });
     try {
         const double soundMs = samplesNeeded(m_module, sequence) * 1000.0 / m_module.SampleRate;
         KeyedCall call(m_cycle, m_events, m_ticks, m_radio, m_lines, report);
         m_call = &call;
+        const ScopeExit forget([this] { m_call = nullptr; });
         if (call.prepare(soundMs))
             call.send(sequence);
         else
             m_module.ElapsedMs = 0; // nothing was played
-        m_call = nullptr;
     } catch (const ToneError& e) {
-        m_call = nullptr;
-        m_messages.show(e.what(), kQuorvelTitle, Messages::Icon::Critical);
+        report(e.what());
     } catch (const std::bad_alloc&) {
-        m_call = nullptr;
-        m_messages.show("Out of memory: the sound could not be rendered.", kQuorvelTitle,
-                        Messages::Icon::Critical);
+        report("Out of memory: the sound could not be rendered.");
+    } catch (const std::exception& e) {
+        report(std::string("The call failed: ") + e.what());
+    } catch (...) {
+        report("The call failed.");
     }
-    if (!problems.empty()) // the call has ended, and with it its release
-        m_messages.show(problems, kQuorvelTitle, Messages::Icon::Critical);
-    m_busy = false;
-    m_messages.release(); // the line is released by now
 }
 
 void RadioSend::stop()

@@ -15,7 +15,11 @@
 #           by the watchdog within 300 ms and no watchdog behind; SIGUSR1 exits with 138,
 #           released; a run that waits longer than --ptt-wait names the holder; two runs
 #           started together send two whole calls one after the other; a shell loop of
-#           three calls stops after the first on SIGINT to its process group;
+#           three calls stops after the first on SIGINT to its process group; a sender
+#           stopped with SIGSTOP mid-call is released by its watchdog at the time-out (+100
+#           ms) and, continued, reports it; the watchdog killed mid-call stops the call, the
+#           line released within 300 ms and exit status 1 saying why; a watchdog stopped
+#           mid-call neither lengthens the call nor delays the run's end, and is not left;
 #   held    a keyed call with --device whose sink is unloaded 1 s in fails with a numbered
 #           report, the line released within 300 ms and nothing played on the default
 #           output; a serial line (a pseudo-terminal, which refuses the modem ioctls) is
@@ -214,6 +218,83 @@ keying() {
     [[ "$(tail -n +"$((lines + 1))" "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
         "$released|$keyed|$released|" ]] ||
         { echo "expected one call only" >&2; return 1; }
+
+    # The sender stopped (kill -STOP) 1 s into a 2.6 s call under a 3 s time-out: its watchdog
+    # releases the line at the time-out by itself; continued, the sender says so and exits 1.
+    local keyed_at released_at stopped
+    lines=$(wc -l <"$log")
+    "$render" --play -s DTMF1 -t 2000 --ptt "cm108:$fifo" --ptt-timeout 3 -- 5 \
+        2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    wait_stream || true
+    sleep 1
+    kill -STOP "$pid"
+    stopped=$(now_ms)
+    sleep 3
+    kill -CONT "$pid"
+    status=0
+    wait "$pid" || status=$?
+    wait_lines "$log" $((lines + 4)) || true
+    keyed_at=$(sed -n "$((lines + 2))p" "$log" | cut -d' ' -f1)
+    released_at=$(sed -n "$((lines + 3))p" "$log" | cut -d' ' -f1)
+    echo "kill -STOP at +$((stopped - first)) ms, kill -CONT 3 s later: exit $status," \
+        "'$(cat "$PRIVATE_PULSE_DIR/stderr")'; keyed for $((released_at - keyed_at)) ms; the reports:"
+    tail -n +"$((lines + 1))" "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(sed -n "$((lines + 2)),$((lines + 3))p" "$log" | cut -d' ' -f2- | tr '\n' '|')" == \
+        "$keyed|$released|" ]] && ((released_at - keyed_at >= 2990 && released_at - keyed_at <= 3100)) ||
+        { echo "the watchdog did not release at the time-out (+100 ms)" >&2; return 1; }
+    ((status == 1)) && grep -q "time-out of 3 s ran out before the sound ended; the sound was stopped" \
+        "$PRIVATE_PULSE_DIR/stderr" || { echo "the sender did not report the time-out" >&2; return 1; }
+
+    # The watchdog killed 1 s into a call: the sender stops, releases within 300 ms, and says
+    # why with exit status 1.
+    local watchdog killed
+    lines=$(wc -l <"$log")
+    "$render" --play -s DTMF1 -t 3000 --ptt "cm108:$fifo" -- 5 2>"$PRIVATE_PULSE_DIR/stderr" &
+    pid=$!
+    wait_stream || true
+    sleep 1
+    watchdog=$(pgrep -f -- "--ptt-watchdog cm108:$fifo" | head -1)
+    killed=$(now_ms)
+    kill -9 "$watchdog"
+    status=0
+    wait "$pid" || status=$?
+    wait_lines "$log" $((lines + 3)) || true
+    released_at=$(sed -n "$((lines + 3))p" "$log" | cut -d' ' -f1)
+    echo "the watchdog killed at +$((killed - first)) ms: exit $status," \
+        "'$(cat "$PRIVATE_PULSE_DIR/stderr")'; released $((released_at - killed)) ms later; the reports:"
+    tail -n +"$((lines + 1))" "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+    [[ "$(tail -n +"$((lines + 1))" "$log" | cut -d' ' -f2- | tr '\n' '|')" == "$released|$keyed|$released|" ]] &&
+        ((released_at - killed <= 300)) ||
+        { echo "the line was not released within 300 ms of the watchdog's end" >&2; return 1; }
+    ((status == 1)) && [[ "$(cat "$PRIVATE_PULSE_DIR/stderr")" == \
+        "quorvel-render: the PTT watchdog ended during the call; the call was stopped and GPIO 3 of $fifo released" ]] ||
+        { echo "expected exit 1 saying that the watchdog ended" >&2; return 1; }
+
+    # The watchdog stopped (kill -STOP) during a 1.5 s call: the call goes on to its end, the
+    # run ends straight after its release, and leaves no watchdog behind.
+    local ended
+    lines=$(wc -l <"$log")
+    "$render" --play -s DTMF1 -t 1500 --ptt "cm108:$fifo" -- 5 >"$PRIVATE_PULSE_DIR/out" 2>&1 &
+    pid=$!
+    wait_stream || true
+    watchdog=$(pgrep -f -- "--ptt-watchdog cm108:$fifo" | head -1)
+    kill -STOP "$watchdog"
+    status=0
+    wait "$pid" || status=$?
+    ended=$(now_ms)
+    wait_lines "$log" $((lines + 3)) || true
+    keyed_at=$(sed -n "$((lines + 2))p" "$log" | cut -d' ' -f1)
+    released_at=$(sed -n "$((lines + 3))p" "$log" | cut -d' ' -f1)
+    sleep 0.2
+    echo "the watchdog stopped during a 1.5 s call: exit $status, '$(cat "$PRIVATE_PULSE_DIR/out")';" \
+        "keyed for $((released_at - keyed_at)) ms, ended $((ended - released_at)) ms after the release"
+    # Keyed for the lead (250 ms), the play and the tail (50 ms), and no longer.
+    local played
+    played=$(play_ms "$(cat "$PRIVATE_PULSE_DIR/out")")
+    ((status == 0 && released_at - keyed_at - played - 300 <= 150 && ended - released_at <= 300)) ||
+        { echo "a stopped watchdog lengthened the call or delayed the end" >&2; return 1; }
+    ! pgrep -f -- "--ptt-watchdog cm108:$fifo" >/dev/null || { echo "a watchdog is left" >&2; return 1; }
 }
 
 # expect_numbered_report WHAT [REPORT [CODE]]: plays 5 s against $PULSE_SERVER with a 15 s

@@ -18,6 +18,14 @@
 #                          release, key, release; SIGTERM during a call releases the line and
 #                          saves; kill -9 of the window during a call leaves the line released
 #                          by the watchdog within 300 ms, and no watchdog behind;
+#   keyed_faults           with --ptt on the FIFO stand-in and a 3 s time-out: the window
+#                          stopped (kill -STOP) 1 s into a 2.6 s call is released by its
+#                          watchdog at the time-out (+100 ms), and once continued shows a box
+#                          saying so; the watchdog killed 1 s into a call: released within
+#                          300 ms, and a box says why;
+#   keyed_waits            Escape and SIGTERM act within 100 ms while a keyed Send waits for
+#                          another sender's line, for a rigctld that never answers, and for
+#                          a watchdog that cannot start (its rigctld connection unanswered);
 #   rigctld_keyed          with --ptt through a private rigctld (hamlib's dummy radio), whose
 #                          PTT another client reads: 1 during a Send and 0 after it; rigctld
 #                          killed during a Send: the window stays, the play stops, and one box
@@ -267,6 +275,166 @@ keyed() {
     echo "kill -9 of the window at +$((killed - first)) ms; the stand-in's reports since:"
     tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
     expect_watchdog_release "$log" 9 "$killed" "$fifo"
+}
+
+# timeline LOG FROM: the report log from line FROM on, in ms from its first line.
+timeline() {
+    local first
+    first=$(head -1 "$1" | cut -d' ' -f1)
+    tail -n +"$2" "$1" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
+}
+
+# report_at LOG N: the time of the report on line N.
+report_at() { sed -n "$2p" "$1" | cut -d' ' -f1; }
+
+# centre_window: the window in the middle of the screen, so that a box wider than the window
+# can be centred on it.
+centre_window() {
+    local WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW_ID")"
+    xdotool windowmove --sync "$WINDOW_ID" $(((640 - WIDTH) / 2)) $(((480 - HEIGHT) / 2))
+}
+
+keyed_faults() {
+    local fifo=$TEST_DIR/hidraw-fifo log=$TEST_DIR/reports.log first keyed_at released_at
+    local released="00 00 00 04 00" keyed="00 00 04 04 00" stopped killed watchdog
+    private_pulse_start quorvel_window_sink
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    WINDOW_ARGS=(--ptt "cm108:$fifo" --ptt-timeout 3)
+    # DTMF1, 500 ms tones and 100 ms pauses: "0123" sounds for 2.3 s, keyed for 2.6 s.
+    window_start "$quorvel" "$TEST_DIR/faults" '0,0,0,"0123","500","100","300",0'
+    window_find
+    centre_window
+    xdotool key Return
+    sleep 1
+    kill -STOP "$WINDOW_APP"
+    stopped=$(now_ms)
+    sleep 3
+    kill -CONT "$WINDOW_APP"
+    expect_box Quorvel "^the transmitter time-out of 3 s ran out before the sound ended; the sound was stopped and GPIO 3 of .* released$" \
+        "window stopped"
+    wait_lines "$log" 4 || true
+    first=$(report_at "$log" 1) keyed_at=$(report_at "$log" 2) released_at=$(report_at "$log" 3)
+    echo "kill -STOP of the window at +$((stopped - first)) ms, kill -CONT 3 s later;" \
+        "keyed for $((released_at - keyed_at)) ms; the stand-in's reports:"
+    timeline "$log" 1
+    [[ "$(sed -n 2,3p "$log" | cut -d' ' -f2- | tr '\n' '|')" == "$keyed|$released|" ]] &&
+        ((released_at - keyed_at >= 2990 && released_at - keyed_at <= 3100)) ||
+        { echo "the watchdog did not release at the time-out (+100 ms)" >&2; return 1; }
+    expect_alive "window stopped"
+
+    xdotool key Return
+    sleep 1
+    watchdog=$(pgrep -f -- "--ptt-watchdog cm108:$fifo" | head -1)
+    killed=$(now_ms)
+    kill -9 "$watchdog"
+    expect_box Quorvel "^the PTT watchdog ended during the call; the call was stopped and GPIO 3 of .* released$" \
+        "watchdog killed"
+    wait_lines "$log" 7 || true
+    released_at=$(report_at "$log" 7)
+    echo "the watchdog killed at +$((killed - first)) ms; released $((released_at - killed)) ms later; the reports since:"
+    timeline "$log" 5
+    [[ "$(tail -n +5 "$log" | cut -d' ' -f2- | tr '\n' '|')" == "$released|$keyed|$released|" ]] &&
+        ((released_at - killed <= 300)) ||
+        { echo "the line was not released within 300 ms of the watchdog's end" >&2; return 1; }
+    expect_alive "watchdog killed"
+    window_close || { echo "quorvel failed at its close" >&2; return 1; }
+}
+
+# ms_until COMMAND...: the ms until COMMAND succeeds, asked every few ms (10 s at most).
+ms_until() {
+    local start
+    start=$(now_ms)
+    for _ in $(seq 2000); do
+        if "$@"; then
+            echo $(($(now_ms) - start))
+            return 0
+        fi
+        sleep 0.003
+    done
+    echo 99999
+}
+caption_is() { [[ "$(xdotool getwindowname "$WINDOW_ID" 2>/dev/null)" == "$1" ]]; }
+window_gone() { ! xdotool getwindowname "$WINDOW_ID" >/dev/null 2>&1; }
+
+# stop_waiting WHAT [WATCHDOG]: a Send that waits (WHAT), Escape 1 s into it, then another
+# Send and SIGTERM 1 s into it; each must act within 100 ms: the Send ends (the caption shows
+# 0 ms), the window closes. A watchdog for the line WATCHDOG runs at the Escape, or none.
+stop_waiting() {
+    local what=$1 escape term status=0 watchdogs
+    window_find
+    xdotool key Return
+    sleep 1
+    watchdogs=$(pgrep -fc -- "--ptt-watchdog ${2:-none}" || true)
+    (((watchdogs == 1) == ($# == 2))) ||
+        { echo "$what: $watchdogs watchdogs at the Escape" >&2; return 1; }
+    escape=$(ms_until caption_is "Quorvel v3 - 0mS" & xdotool key Escape; wait)
+    xdotool key Return
+    sleep 1
+    term=$(ms_until window_gone & kill -TERM "$WINDOW_APP"; wait)
+    window_end 10 || status=$?
+    echo "$what: Escape acted in $escape ms, SIGTERM in $term ms (exit $status)"
+    ((escape <= 100 && term <= 100 && status == 0)) ||
+        { echo "$what: Escape and SIGTERM must act within 100 ms" >&2; return 1; }
+}
+
+keyed_waits() {
+    local fifo=$TEST_DIR/hidraw-fifo log=$TEST_DIR/reports.log holder silent proxy
+    private_pulse_start quorvel_window_sink
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    # "0123" with 70 ms tones, were it ever sent.
+    local settings='0,0,0,"0123","70","60","300",0'
+    # Another sender holds the line.
+    flock --no-fork "$fifo" sleep 60 &
+    holder=$!
+    TEST_PIDS+=("$holder")
+    WINDOW_ARGS=(--ptt "cm108:$fifo")
+    window_start "$quorvel" "$TEST_DIR/line" "$settings"
+    stop_waiting "waiting for the line"
+    stop_pid "$holder"
+
+    # A rigctld that takes the connection and never answers.
+    silent=$(free_port)
+    python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(8); time.sleep(3600)' "$silent" &
+    TEST_PIDS+=($!)
+    sleep 0.3
+    WINDOW_ARGS=(--ptt "rigctld:127.0.0.1:$silent")
+    window_start "$quorvel" "$TEST_DIR/silent" "$settings"
+    stop_waiting "a rigctld that never answers"
+
+    # The window's own connections reach rigctld, its watchdog's are never answered: the
+    # watchdog cannot start.
+    rigctld_start
+    proxy=$(free_port)
+    python3 -c 'import socket, sys, threading
+def pipe(a, b):
+    try:
+        while data := a.recv(4096):
+            b.sendall(data)
+    except OSError:
+        pass
+    for s in (a, b):
+        try: s.shutdown(socket.SHUT_RDWR)
+        except OSError: pass
+listener = socket.socket(); listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+listener.bind(("127.0.0.1", int(sys.argv[1]))); listener.listen(8)
+held, n = [], 0
+while True:
+    c, _ = listener.accept(); n += 1
+    if n % 2 == 0:
+        held.append(c); continue
+    u = socket.create_connection(("127.0.0.1", int(sys.argv[2])))
+    for a, b in ((c, u), (u, c)):
+        threading.Thread(target=pipe, args=(a, b), daemon=True).start()' "$proxy" "$RIGCTLD_PORT" &
+    TEST_PIDS+=($!)
+    sleep 0.3
+    WINDOW_ARGS=(--ptt "rigctld:127.0.0.1:$proxy")
+    window_start "$quorvel" "$TEST_DIR/watchdog" "$settings"
+    stop_waiting "a watchdog that cannot start" "rigctld:127.0.0.1:$proxy"
+    [[ "$(ptt_state)" == 0 ]] || { echo "rigctld's PTT is not 0" >&2; return 1; }
 }
 
 rigctld_keyed() {

@@ -303,11 +303,11 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
 {
     const QStringList ptt = {"--ptt", "serial:/dev/ttyFAKE:rts"};
     const std::string ready = "line@0 watch@0 open@0 prep@0 ";
-    const std::string keyed = ready + "KEY@0 write@250 ";
+    const std::string keyed = ready + "until=180000@0 KEY@0 write@250 ";
     const struct {
         QStringList args;
         std::map<std::string, std::string> lineFailures;
-        std::string deviceFailure; // "stall": the sound never ends
+        std::string deviceFailure; // a step; "stall": the sound never ends; or below
         int signal;
         std::uint32_t signalAt;
         int status;
@@ -317,12 +317,12 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         // clang-format off
         {ptt, {}, "", 0, 0, 0, keyed + "unprep@820 close@820 UNKEY@870 released@870", ""},
         {ptt + QStringList{"--ptt-lead", "100", "--ptt-tail", "0"}, {}, "", 0, 0, 0,
-         ready + "KEY@0 write@100 unprep@670 close@670 UNKEY@670 released@670", ""},
+         ready + "until=180000@0 KEY@0 write@100 unprep@670 close@670 UNKEY@670 released@670", ""},
         {ptt, {{"open", "cannot open PTT port"}}, "", 0, 0, 1, "line@0", "quorvel-render: cannot open PTT"},
-        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, ready + "KEY@0 reset@0 close@0 UNKEY@0 released@0",
+        {ptt, {{"key", "cannot key"}}, "", 0, 0, 1, ready + "until=180000@0 KEY@0 reset@0 close@0 UNKEY@0 released@0",
          "quorvel-render: cannot key"},
-        // The watchdog, told nothing, releases the line once more.
-        {ptt, {{"unkey", "cannot release"}}, "", 0, 0, 1, keyed + "unprep@820 close@820 UNKEY@870",
+        // The watchdog, told nothing, releases the line once more, waited for.
+        {ptt, {{"unkey", "cannot release"}}, "", 0, 0, 1, keyed + "unprep@820 close@820 UNKEY@870 takeover@870",
          "quorvel-render: cannot release"},
         // Nothing keyed when the device or the render fails.
         {ptt, {}, "open", 0, 0, 1, "line@0 watch@0 open@0 released@0", "SuonaSequenza: error: 1."},
@@ -339,14 +339,28 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
          "quorvel-render: the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of "
          "sound and the tail), longer than the time-out of 0.8 s"},
         {ptt + QStringList{"--ptt-timeout", "1"}, {}, "stall", 0, 0, 1,
-         keyed + "reset@1000 close@1000 UNKEY@1000 released@1000",
-         "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended"},
+         ready + "until=1000@0 KEY@0 write@250 reset@1000 close@1000 UNKEY@1000 released@1000",
+         "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended; the sound was stopped and the recording line released\n"},
+        // A sound whose end is seen late, just past the time-out, was played whole: only the
+        // tail is cut, and so it is said. So in the tail itself.
+        {ptt + QStringList{"--ptt-timeout", "0,9"}, {}, "late:650", 0, 0, 1,
+         ready + "until=900@0 KEY@0 write@250 unprep@900 close@900 UNKEY@900 released@900",
+         "quorvel-render: the transmitter time-out of 0.9 s ran out after the whole sound, in the tail; only the tail was cut and the recording line released\n"},
+        {ptt + QStringList{"--ptt-timeout", "0,9"}, {}, "late:620", 0, 0, 1,
+         ready + "until=900@0 KEY@0 write@250 unprep@870 close@870 UNKEY@900 released@900",
+         "quorvel-render: the transmitter time-out of 0.9 s ran out after the whole sound"},
+        // The watchdog ends: during the call, which stops and is released; before the key,
+        // which is then never keyed.
+        {ptt, {}, "watchdog:500", 0, 0, 1, keyed + "reset@500 close@500 UNKEY@500 released@500",
+         "quorvel-render: the PTT watchdog ended during the call; the call was stopped and the recording line released\n"},
+        {ptt, {}, "watchdog:0", 0, 0, 1, ready + "reset@0 close@0 released@0",
+         "quorvel-render: the PTT watchdog ended before the call; nothing was sent\n"},
         // Signals: in the sound, in the lead, in the tail; each takes its usual course (the end
         // of the process, or Ctrl-Z's suspension) only once the line is released.
         {ptt, {}, "", SIGINT, 500, 130, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
         {ptt, {}, "", SIGUSR1, 500, 138, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
         {ptt, {}, "", SIGTSTP, 500, 148, keyed + "reset@500 close@500 UNKEY@500 released@500", "stopped after 250 ms\n"},
-        {ptt, {}, "", SIGTERM, 100, 143, ready + "KEY@0 reset@100 close@100 UNKEY@100 released@100",
+        {ptt, {}, "", SIGTERM, 100, 143, ready + "until=180000@0 KEY@0 reset@100 close@100 UNKEY@100 released@100",
          "stopped after 0 ms\n"},
         {ptt, {}, "", SIGALRM, 830, 142, keyed + "unprep@820 close@820 UNKEY@830 released@830",
          "stopped after 570 ms\n"},
@@ -374,7 +388,16 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
             writtenAt = step == "write" ? ticks.now : writtenAt;
             note(device.contains(step) ? device.at(step) : step);
         };
-        if (!row.deviceFailure.empty() && row.deviceFailure != "stall")
+        // "late:MS": the sound ends MS after the write; "watchdog:MS": the watchdog ends then.
+        const auto at = [&](const std::string& what) -> std::optional<std::uint32_t> {
+            if (!row.deviceFailure.starts_with(what + ":"))
+                return std::nullopt;
+            return static_cast<std::uint32_t>(std::stoul(row.deviceFailure.substr(what.size() + 1)));
+        };
+        const std::uint32_t soundMs = at("late").value_or(570);
+        const auto watchdogEnds = at("watchdog");
+        bool watchdogGone = false;
+        if (!row.deviceFailure.empty() && row.deviceFailure != "stall" && !at("late") && !watchdogEnds)
             wave.failStep(row.deviceFailure, 6);
         bool raised = false;
         events.onWait = [&](auto limit) {
@@ -383,9 +406,13 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         events.onPass = [&](int) {
             if (row.signal != 0 && !raised && ticks.now >= row.signalAt)
                 raised = true, stopSignals.raise(row.signal);
-            if (!wave.played.empty() && ticks.now - writtenAt >= 570 &&
+            if (!wave.played.empty() && ticks.now - writtenAt >= soundMs &&
                 row.deviceFailure != "stall")
                 wave.setDone();
+            if (watchdogEnds && !watchdogGone && ticks.now >= *watchdogEnds) {
+                watchdogGone = true;
+                events.ready(RecordingWatchdog::kDescriptor);
+            }
         };
         PlayServices play{wave, ticks, messages, events, &stopSignals};
         play.lines.lines = [&](const PttAddress& address) {
@@ -393,7 +420,9 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
             return std::make_unique<RecordingPttLine>(
                 [&](const std::string& step) { note(line.at(step)); }, row.lineFailures);
         };
-        play.lines.watchdogs = [&] { return std::make_unique<RecordingWatchdog>(note); };
+        play.lines.watchdogs = [&] {
+            return std::make_unique<RecordingWatchdog>(note, &watchdogGone);
+        };
         const QStringList args = QStringList{"quorvel-render", "--play", "-t", "70"} + row.args +
                                  QStringList{"--", "12 3"};
         EXPECT_EQ(runRenderCommand(args, out, err, &play), row.status) << row.timeline;

@@ -3,16 +3,20 @@
 #include "HamlibPtt.h"
 #include "HamlibThread.h"
 #include "LineLock.h"
+#include "LineWait.h"
 #include "PrivateRigctld.h"
 #include "ProcessWatchdog.h"
 #include "PttAddress.h"
 #include "RigctldIdentity.h"
 
+#include <condition_variable>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <gmock/gmock.h>
+#include <mutex>
 #include <pty.h>
 #include <sstream>
 #include <termios.h>
@@ -363,34 +367,169 @@ TEST(HamlibThread, ALateCallRunsAloneAndOneStillQueuedAtItsLimitIsDropped)
     EXPECT_EQ(most, 1);
 }
 
+// A caller that waits through its own loop, and is stopped at stopAfter: what the window's
+// Escape does while hamlib connects.
+class StoppedLineWait : public LineWait
+{
+public:
+    explicit StoppedLineWait(std::chrono::milliseconds stopAfter)
+        : m_stopAt(std::chrono::steady_clock::now() + stopAfter)
+    {
+    }
+    bool waitFor(std::chrono::milliseconds limit, int, const std::function<bool()>& ready) override
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (!ready()) {
+            if (stopped() || std::chrono::steady_clock::now() >= until)
+                return false;
+            std::unique_lock lock(m_mutex);
+            m_woken.wait_for(lock, std::chrono::milliseconds(5), [this] { return m_wakeUps > 0; });
+            m_wakeUps = 0;
+        }
+        return true;
+    }
+    void wakeUp() override
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_wakeUps;
+        m_woken.notify_one();
+    }
+    bool stopped() const override { return std::chrono::steady_clock::now() >= m_stopAt; }
+
+private:
+    std::chrono::steady_clock::time_point m_stopAt;
+    std::mutex m_mutex;
+    std::condition_variable m_woken;
+    int m_wakeUps = 0;
+};
+
+TEST(HamlibThread, ACallerWaitingThroughItsLoopIsWokenByTheResultAndLeavesAtItsStop)
+{
+    using namespace std::chrono_literals;
+    HamlibThread& thread = HamlibThread::instance();
+    StoppedLineWait never(1h);
+    EXPECT_EQ(thread.run<int>(1s, [] { return 5; }, [](std::optional<int>&) { FAIL(); }, &never),
+              5);
+    // Stopped 50 ms into a 300 ms call with a 4 s limit: the caller leaves then, and the call
+    // finishes late on the thread.
+    std::promise<std::optional<int>> late;
+    StoppedLineWait stopping(50ms);
+    std::optional<int> result = 0;
+    const long long ms = msOf([&] {
+        result = thread.run<int>(
+            4s,
+            [] {
+                std::this_thread::sleep_for(300ms);
+                return 7;
+            },
+            [&](std::optional<int>& value) { late.set_value(value); }, &stopping);
+    });
+    EXPECT_FALSE(result);
+    EXPECT_LT(ms, 200);
+    EXPECT_EQ(late.get_future().get(), 7);
+}
+
+// A stand-in for the watchdog: a script run with the socket as descriptor 3.
+struct WatchdogScript {
+    std::string folder = [] {
+        char name[] = "/tmp/quorvel-watchdog-XXXXXX";
+        return std::string(::mkdtemp(name) ? name : "");
+    }();
+    std::string path = folder + "/watchdog";
+
+    // before: what runs before it says that it holds the line.
+    explicit WatchdogScript(const std::string& body, const std::string& before = "")
+    {
+        std::ofstream(path) << "#!/bin/sh\n" << before << "\nprintf + >&3\n" << body << "\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
+    ~WatchdogScript() { std::filesystem::remove_all(folder); }
+    std::string file(const std::string& name) const { return folder + "/" + name; }
+};
+
+bool waitForFile(const std::string& path, const std::string& holding)
+{
+    for (int i = 0; i < 100; ++i) {
+        std::stringstream text;
+        text << std::ifstream(path).rdbuf();
+        if (text.str().find(holding) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 TEST(ProcessWatchdog, AWatchdogThatIsReleasingIsWaitedForAsLongAsItsLineNeedsAndNeverKilled)
 {
     // A stand-in watchdog that holds the line at once, then takes 3.3 s over its release.
-    char folder[] = "/tmp/quorvel-watchdog-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string script = std::string(folder) + "/watchdog",
-                      done = std::string(folder) + "/done";
-    std::ofstream(script) << "#!/bin/sh\nprintf + >&3\ncat <&3 >/dev/null\nsleep 3.3\ntouch "
-                          << done << "\n";
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const WatchdogScript script("cat <&3 >/dev/null\nsleep 3.3\ntouch \"$(dirname \"$0\")/done\"");
+    const std::string done = script.file("done");
     // A device line is released within 3 s: the wait ends then, and the watchdog goes on.
     long long ms = msOf([&] {
-        ProcessWatchdog watchdog(script);
+        ProcessWatchdog watchdog(script.path);
         ASSERT_EQ(watchdog.start("cm108:/dev/null", -1), "");
+        watchdog.takeOver();
     });
     EXPECT_GE(ms, 2900);
     EXPECT_LT(ms, 3300);
     EXPECT_FALSE(std::filesystem::exists(done));
-    for (int i = 0; i < 100 && !std::filesystem::exists(done); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_TRUE(std::filesystem::exists(done));
+    EXPECT_TRUE(waitForFile(done, ""));
     // Through hamlib a release may take far longer: the whole of it is waited for.
     std::filesystem::remove(done);
     ms = msOf([&] {
-        ProcessWatchdog watchdog(script);
+        ProcessWatchdog watchdog(script.path);
         ASSERT_EQ(watchdog.start("rigctld:127.0.0.1:9", -1), "");
+        watchdog.takeOver();
     });
     EXPECT_GE(ms, 3300);
     EXPECT_TRUE(std::filesystem::exists(done));
-    std::filesystem::remove_all(folder);
+}
+
+TEST(ProcessWatchdog, HearsTheTimeOutAndTheReleaseAndNeverHoldsTheProgramOrTheLineAfterIt)
+{
+    using Clock = std::chrono::steady_clock;
+    // What the watchdog hears: the moment of the time-out on the monotonic clock, then the word.
+    {
+        // Reading from the start, and not the shell, which is killed at once after the release.
+        const WatchdogScript script("wait", "cat <&3 >\"$(dirname \"$0\")/heard\" &");
+        ProcessWatchdog watchdog(script.path);
+        ASSERT_EQ(watchdog.start("cm108:/dev/null", -1), "");
+        EXPECT_FALSE(watchdog.ended());
+        const auto expected = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  Clock::now().time_since_epoch()).count() + 2500;
+        watchdog.releaseWithin(std::chrono::milliseconds(2500));
+        watchdog.released();
+        ASSERT_TRUE(waitForFile(script.file("heard"), "released\n"));
+        std::ifstream heard(script.file("heard"));
+        std::string until, released;
+        long long at = 0;
+        heard >> until >> at >> released;
+        EXPECT_EQ(until, "until");
+        EXPECT_LE(std::abs(at - expected), 100);
+        EXPECT_EQ(released, "released");
+    }
+    // A watchdog that is stopped: the release is said at once and the watchdog goes, so that
+    // it keeps neither the program nor the line's lock.
+    const WatchdogScript script("kill -STOP $$");
+    const std::string lockPath = script.file("lock");
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    const long long ms = msOf([&] {
+        ProcessWatchdog watchdog(script.path);
+        ASSERT_EQ(watchdog.start("cm108:/dev/null", lock), "");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // stopped by now
+        const long long released = msOf([&] { watchdog.released(); });
+        EXPECT_LT(released, 50);
+    });
+    EXPECT_LT(ms, 1000);
+    ::close(lock);
+    bool free = false;
+    for (int i = 0; i < 50 && !free; ++i) {
+        const int again = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC);
+        free = ::flock(again, LOCK_EX | LOCK_NB) == 0;
+        ::close(again);
+        if (!free)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(free) << "the stopped watchdog still holds the line's lock";
 }

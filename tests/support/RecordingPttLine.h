@@ -2,13 +2,16 @@
 
 #include "PttLine.h"
 
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <string>
+#include <system_error>
 
 // A PTT line that drives nothing: it hands each step ("open", "key", "unkey") to record, so
 // that a test can put them on one timeline with the sound, and fails a step (or "check")
-// with the text set in failures.
+// with the text set in failures; "throw:WHAT" throws a std::system_error of WHAT instead, as
+// a thread or a lock that cannot be had does.
 class RecordingPttLine : public PttLine
 {
 public:
@@ -31,7 +34,10 @@ private:
     std::string step(const std::string& name)
     {
         m_record(name);
-        return m_failures[name];
+        const std::string& failure = m_failures[name];
+        if (failure.starts_with("throw:"))
+            throw std::system_error(EAGAIN, std::generic_category(), failure.substr(6));
+        return failure;
     }
 
     std::function<void(const std::string&)> m_record;

@@ -400,13 +400,14 @@ TEST_F(WindowTest, TheUsersPicksAndClicksRunTheHandlersAndTheSettingsBringTheWin
 // A Send with a --ptt line, on one timeline of line, device and box steps at their time in
 // ms: keyed only when the device is open and the sound rendered; Escape in each phase, a close
 // from outside, a second Send, a failed key, the time-out and a lost line all release the
-// line, and every box comes after the release (one for a call's problems). "12 3" sounds for
+// line, and so do the watchdog's end and an exception; every box comes after the release (one
+// for a call's problems). "12 3" sounds for
 // 570 ms; each wait lets 10 ms pass.
 TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRelease)
 {
     const std::string ready = "line@0 watch@0 open@0 prep@0 ";
-    const std::string keyed = ready + "KEY@0 write@250 ";
-    enum class Act { None, Escape, Close, Send };
+    const std::string keyed = ready + "until=180000@0 KEY@0 write@250 ";
+    enum class Act { None, Escape, Close, Send, WatchdogEnds };
     const struct {
         Act act;
         std::uint32_t at;
@@ -419,11 +420,11 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
         // clang-format off
         {Act::None, 0, {}, 180, keyed + "unprep@820 close@820 UNKEY@870 released@870", "570", ""},
         {Act::Send, 500, {}, 180, keyed + "unprep@820 close@820 UNKEY@870 released@870", "570", ""},
-        {Act::Escape, 100, {}, 180, ready + "KEY@0 reset@100 close@100 UNKEY@100 released@100", "0", ""},
+        {Act::Escape, 100, {}, 180, ready + "until=180000@0 KEY@0 reset@100 close@100 UNKEY@100 released@100", "0", ""},
         {Act::Escape, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
         {Act::Escape, 830, {}, 180, keyed + "unprep@820 close@820 UNKEY@830 released@830", "570", ""},
         {Act::None, 0, {{"key", "cannot key the transmitter: RTS of /dev/ttyFAKE (EIO)"}}, 180,
-         ready + "KEY@0 reset@0 close@0 UNKEY@0 released@0 box@0", "0",
+         ready + "until=180000@0 KEY@0 reset@0 close@0 UNKEY@0 released@0 box@0", "0",
          "cannot key the transmitter: RTS of /dev/ttyFAKE (EIO)"},
         {Act::None, 0, {{"open", "cannot open PTT port /dev/ttyFAKE: No such file or directory"}}, 180,
          "line@0 box@0", "0", "cannot open PTT port /dev/ttyFAKE: No such file or directory"},
@@ -432,7 +433,15 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
          "longer than the time-out of 0.8 s (--ptt-timeout); nothing was sent"},
         {Act::Close, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
         {Act::None, 0, {{"check", "the line was lost"}, {"unkey", "its release failed"}}, 180,
-         ready + "KEY@0 reset@0 close@0 UNKEY@0 box@0", "0", "the line was lost\nits release failed"},
+         ready + "until=180000@0 KEY@0 reset@0 close@0 UNKEY@0 takeover@0 box@0", "0",
+         "the line was lost\nits release failed"},
+        {Act::WatchdogEnds, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500 box@500",
+         "250", "the PTT watchdog ended during the call; the call was stopped and the recording line released"},
+        // Any exception, one from the line included: released, not busy, and a box; the caption
+        // keeps the last play that reached its end (the row above).
+        {Act::None, 0, {{"key", "throw:no thread"}}, 180,
+         ready + "until=180000@0 KEY@0 reset@0 close@0 UNKEY@0 released@0 box@0", "250",
+         "The call failed: no thread: Resource temporarily unavailable"},
         // clang-format on
     };
     const std::map<std::string, std::string> names = {{"prepareHeader", "prep"},
@@ -483,6 +492,8 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
                     QTest::keyClick(w.Text3, Qt::Key_Escape);
                 else if (row.act == Act::Close)
                     w.form().closeFromOutside();
+                else if (row.act == Act::WatchdogEnds)
+                    events.ready(RecordingWatchdog::kDescriptor);
                 else
                     w.form().cmdTone_Click(); // plays nothing
             }
@@ -493,6 +504,7 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
         w.show();
         w.form().cmdTone_Click();
         EXPECT_EQ(timeline, row.timeline);
+        EXPECT_FALSE(send.busy()) << row.timeline;
         EXPECT_EQ(w.windowTitle().toStdString(), std::string("Quorvel v3 - ") + row.caption + "mS")
             << row.timeline;
         if (row.box.empty()) {
