@@ -36,6 +36,16 @@ int inChild(const std::function<int()>& body, int* stopped = nullptr)
     }
 }
 
+// The action's handler, whichever form it was installed in.
+void* handlerOf(int signal)
+{
+    struct sigaction action {
+    };
+    ::sigaction(signal, nullptr, &action);
+    return (action.sa_flags & SA_SIGINFO) != 0 ? reinterpret_cast<void*>(action.sa_sigaction)
+                                               : reinterpret_cast<void*>(action.sa_handler);
+}
+
 bool handled(int signal)
 {
     struct sigaction action {
@@ -65,12 +75,15 @@ TEST(ProcessSignals, InstallKeepsIgnoredSignalsIgnoredAndSaysWhetherAThreadRanFi
     EXPECT_EQ(inChild([] {
                   std::signal(SIGHUP, SIG_IGN);
                   std::signal(SIGUSR1, SIG_IGN);
+                  // A fault's action is left as it was (a sanitizer's own, or the default).
+                  const auto segv = handlerOf(SIGSEGV), abrt = handlerOf(SIGABRT);
                   CHECK(1, ProcessSignals::install());
                   CHECK(2, ignored(SIGHUP) && ignored(SIGUSR1) && ignored(SIGPIPE));
                   CHECK(3, !ProcessSignals::caught(SIGHUP) && !ProcessSignals::caught(SIGPIPE));
                   for (const int signal : {SIGINT, SIGTERM, SIGUSR2, SIGTSTP, SIGRTMIN})
                       CHECK(4, handled(signal) && ProcessSignals::caught(signal));
-                  CHECK(5, !handled(SIGSEGV) && !handled(SIGABRT));
+                  CHECK(5, handlerOf(SIGSEGV) == segv && handlerOf(SIGABRT) == abrt &&
+                               !ProcessSignals::caught(SIGSEGV) && !ProcessSignals::caught(SIGABRT));
                   // A routed ignored signal is still ignored.
                   ProcessSignals::route({SIGHUP}, [](int) { std::_Exit(6); });
                   ::raise(SIGHUP);
