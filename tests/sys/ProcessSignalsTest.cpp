@@ -83,7 +83,8 @@ TEST(ProcessSignals, InstallKeepsIgnoredSignalsIgnoredAndSaysWhetherAThreadRanFi
                   for (const int signal : {SIGINT, SIGTERM, SIGUSR2, SIGTSTP, SIGRTMIN})
                       CHECK(4, handled(signal) && ProcessSignals::caught(signal));
                   CHECK(5, handlerOf(SIGSEGV) == segv && handlerOf(SIGABRT) == abrt &&
-                               !ProcessSignals::caught(SIGSEGV) && !ProcessSignals::caught(SIGABRT));
+                               !ProcessSignals::caught(SIGSEGV) &&
+                               !ProcessSignals::caught(SIGABRT));
                   // A routed ignored signal is still ignored.
                   ProcessSignals::route({SIGHUP}, [](int) { std::_Exit(6); });
                   ::raise(SIGHUP);
