@@ -73,6 +73,7 @@ public:
     Listing list();
 
 private:
+    bool loopRuns();
     void dropContextLocked();
     bool listLocked(Listing& listing);
     static void onUnansweredState(pa_stream* stream, void* self);

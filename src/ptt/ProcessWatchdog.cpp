@@ -1,6 +1,7 @@
 #include "ProcessWatchdog.h"
 
 #include "HamlibPtt.h"
+#include "ProcessLimits.h"
 #include "ProcessSignals.h"
 #include "PttAddress.h"
 #include "PttLine.h"
@@ -142,7 +143,7 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
     m_address = address;
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
-        return std::string("cannot start the PTT watchdog: ") + std::strerror(errno);
+        return "cannot start the PTT watchdog: " + ProcessLimits::words(errno);
     m_socket = pair[0];
     // Above the watchdog's numbers first, so that neither dup2 overwrites the other's source.
     const int socketEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
@@ -179,7 +180,7 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
         ::close(lockEnd);
     if (spawned != 0) {
         m_pid = -1;
-        return std::string("cannot start the PTT watchdog: ") + std::strerror(spawned);
+        return "cannot start the PTT watchdog: " + ProcessLimits::words(spawned);
     }
     const std::string why = awaitStart(m_socket);
     if (!why.empty()) {
