@@ -18,6 +18,11 @@
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
 #   wait_exit PID SECONDS      waits for a child to end; returns its status (124: still runs)
 #   sound_ms RECORDING         prints how many ms of a recording hold sound (in 10 ms steps)
+#   sound_gaps RECORDING TONE_MS PAUSE_MS
+#                              prints each silence inside a tone, as "at MS: SOUND+SILENCE+SOUND";
+#                              nothing when every tone is whole
+#   busy_cores_start SECONDS / busy_cores_stop
+#                              keeps every core busy for at most SECONDS, by pid
 #   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
 #   test_traps                 stops, however the script ends, the pids in TEST_PIDS, the
 #                              window and display (private-window.sh), the server and TEST_DIR
@@ -142,6 +147,46 @@ wait_exit() {
 sound_ms() {
     od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
         if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
+}
+
+# A tone cut by silence shows as a silence shorter than the pause between tones, or as a
+# sound shorter than a tone. The raw 22050 Hz recording is read in 2 ms windows, loud when a
+# sample passes 1000 (two DTMF sines never stay below it for 2 ms); a 10 ms margin allows for
+# the edges.
+sound_gaps() {
+    od -An -v -td2 -w2 "$1" | awk -v tone="$2" -v pause="$3" '
+        { v = $1 < 0 ? -$1 : $1; if (v > m) m = v }
+        ++n == 44 {
+            l = m > 1000; m = 0; n = 0
+            if (runs == 0 || l != loud[runs]) { loud[++runs] = l; len[runs] = 0; at[runs] = w * 2 }
+            len[runs] += 2; w++
+        }
+        END {
+            for (i = 2; i < runs; i++) {
+                short = loud[i] ? len[i] < tone - 10 : len[i] < pause - 10
+                if (short && (loud[i] || (loud[i - 1] && loud[i + 1])))
+                    printf "at %d ms: %s %d ms\n", at[i], loud[i] ? "sound of" : "silence of", len[i]
+            }
+        }'
+}
+
+# Every core kept busy by a shell loop that ends by itself after $1 s; stopped by pid.
+BUSY_PIDS=()
+busy_cores_start() {
+    local core
+    for core in $(seq "$(nproc)"); do
+        timeout "$1" sh -c 'while :; do :; done' &
+        BUSY_PIDS+=($!)
+        TEST_PIDS+=($!)
+    done
+}
+
+busy_cores_stop() {
+    local pid
+    for pid in "${BUSY_PIDS[@]}"; do
+        stop_pid "$pid"
+    done
+    BUSY_PIDS=()
 }
 
 TEST_PIDS=()

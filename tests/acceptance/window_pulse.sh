@@ -10,9 +10,12 @@
 #                          server back on the same socket: the next Send plays and decodes; a
 #                          bad option with a display: a box besides the message; a --device
 #                          that is missing at start: the window starts and a Send's box names it;
-#   soak SENDS FORMAT...   "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
-#                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS: the
-#                          process stays alive, every call decodes, the close writes Quorvel.ini;
+#   soak SENDS [busy] FORMAT...
+#                          "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
+#                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS, with
+#                          busy every core kept busy meanwhile: the process stays alive, every
+#                          call decodes, no tone has silence inside it, the close writes
+#                          Quorvel.ini;
 #   keyed                  with --ptt on a FIFO read by a logger (a CM108 stand-in): a Send
 #                          decodes, the caption shows the play time alone, and the reports are
 #                          release, key, release; SIGTERM during a call releases the line and
@@ -177,8 +180,9 @@ faults() {
 }
 
 soak() {
-    local sends=$1 format rate channels dir send captions
+    local sends=$1 format rate channels dir send captions busy="" gaps
     shift
+    [[ "$1" != busy ]] || { busy=yes && shift; }
     for format in "$@"; do
         rate=${format%/*} channels=${format#*/} dir="$TEST_DIR/$rate-$channels" captions=""
         private_pulse_start soak_sink "$rate" "$channels"
@@ -189,6 +193,8 @@ soak() {
         # The first stream after the recorder attaches ends late: one send, waited for, first.
         xdotool key Return
         window_caption_ms >/dev/null
+        # Long enough for every send; stopped as soon as they are done.
+        [[ -z "$busy" ]] || busy_cores_start $((sends * 3 + 30))
         for send in $(seq "$sends"); do
             xdotool key Return
             sleep "1.$((RANDOM % 6 + 1))"
@@ -197,6 +203,11 @@ soak() {
             captions+=" $(xdotool getwindowname "$WINDOW_ID" | sed 's/.* - //')"
         done
         record_monitor_stop
+        busy_cores_stop
+        gaps=$(sound_gaps "$PRIVATE_PULSE_RECORDING" 100 100)
+        echo "$rate Hz x$channels, $sends sends${busy:+ with every core busy}:" \
+            "$(grep -c . <<<"$gaps") tones with silence inside${gaps:+: }${gaps//$'\n'/, }"
+        [[ -z "$gaps" ]] || { echo "silence inside a tone" >&2; return 1; }
         expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "$(printf '0123%.0s' $(seq 0 "$sends"))" \
             "$rate Hz x$channels, $sends sends:" || { echo "captions:$captions" >&2; return 1; }
         window_close || { echo "quorvel failed at its close" >&2; return 1; }
