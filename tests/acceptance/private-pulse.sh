@@ -21,6 +21,13 @@
 #   sound_gaps RECORDING TONE_MS PAUSE_MS
 #                              prints each silence inside a tone, as "at MS: SOUND+SILENCE+SOUND";
 #                              nothing when every tone is whole
+#   limits_start               makes LIMITS_DIR, a folder that the user nobody may use, and
+#                              lets nobody reach the private server's socket
+#   expect_limited WHAT SECONDS PATTERN LIMIT COMMAND...
+#                              runs COMMAND under LIMIT (nproc=N as nobody, whose limit binds
+#                              as root's does not; nofile=N as it is): it must exit with 1
+#                              within SECONDS, its last line of standard error matching
+#                              PATTERN, and never name a missing sound card
 #   busy_cores_start SECONDS / busy_cores_stop
 #                              keeps every core busy for at most SECONDS, by pid
 #   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
@@ -168,6 +175,28 @@ sound_gaps() {
                     printf "at %d ms: %s %d ms\n", at[i], loud[i] ? "sound of" : "silence of", len[i]
             }
         }'
+}
+
+limits_start() {
+    LIMITS_DIR=$PRIVATE_PULSE_DIR/limits
+    mkdir -p "$LIMITS_DIR"
+    chmod 755 "$LIMITS_DIR"
+    chmod 711 "$PRIVATE_PULSE_DIR" "$PRIVATE_PULSE_DIR/runtime" "$PRIVATE_PULSE_DIR/runtime/pulse"
+}
+
+expect_limited() {
+    local what=$1 seconds=$2 pattern=$3 limit=$4 status=0 said start ms
+    shift 4
+    local run=(prlimit "--$limit" "$@")
+    [[ "$limit" != nproc=* ]] || run=(runuser -u nobody -- env HOME="$LIMITS_DIR" "${run[@]}")
+    start=$(now_ms)
+    said=$(cd "$LIMITS_DIR" && timeout $((seconds + 10)) "${run[@]}" 2>&1 >/dev/null) || status=$?
+    ms=$(($(now_ms) - start))
+    echo "$what: exit $status after $ms ms: ${said//$'\n'/ | }"
+    ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
+    ((ms < seconds * 1000)) || { echo "$what: took longer than $seconds s" >&2; return 1; }
+    [[ "${said##*$'\n'}" =~ $pattern ]] || { echo "$what: unexpected message" >&2; return 1; }
+    [[ "$said" != *"schede audio"* ]] || { echo "$what: named a missing sound card" >&2; return 1; }
 }
 
 # Every core kept busy by a shell loop that ends by itself after $1 s; stopped by pid.

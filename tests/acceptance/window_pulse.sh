@@ -21,6 +21,9 @@
 #                          release, key, release; SIGTERM during a call releases the line and
 #                          saves; kill -9 of the window during a call leaves the line released
 #                          by the watchdog within 300 ms, and no watchdog behind;
+#   limits                 as nobody with ulimit -u 1, and with ulimit -n 8, the window (with
+#                          a display, with and without a line: a FIFO read by a logger) says
+#                          what ran out and exits with 1 within 5 s, never keyed;
 #   rigctld_keyed          with --ptt through a private rigctld (hamlib's dummy radio), whose
 #                          PTT another client reads: 1 during a Send and 0 after it; rigctld
 #                          killed during a Send: the window stays, the play stops, and one box
@@ -278,6 +281,27 @@ keyed() {
     echo "kill -9 of the window at +$((killed - first)) ms; the stand-in's reports since:"
     tail -n +7 "$log" | awk -v t0="$first" '{ printf "  +%d ms  %s\n", $1 - t0, substr($0, index($0, " ") + 1) }'
     expect_watchdog_release "$log" 9 "$killed" "$fifo"
+}
+
+limits() {
+    private_pulse_start quorvel_window_sink
+    limits_start
+    cp "$quorvel" "$LIMITS_DIR/quorvel"
+    local fifo=$LIMITS_DIR/hidraw-fifo log=$TEST_DIR/reports.log line
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    chmod 666 "$fifo"
+    for line in "" "cm108:$fifo"; do
+        expect_limited "window, ulimit -u 1${line:+, keyed}" 5 \
+            "^quorvel: cannot start a thread: this user may run no more processes and threads \(ulimit -u 1\)$" \
+            nproc=1 "$LIMITS_DIR/quorvel" ${line:+--ptt "$line"}
+        expect_limited "window, ulimit -n 8${line:+, keyed}" 5 \
+            "^quorvel: cannot open enough files: this process may have 8 open \(ulimit -n\), too few to play$" \
+            nofile=8 "$quorvel" ${line:+--ptt "$line"}
+    done
+    ! xdotool search --name '^Quorvel v3' >/dev/null 2>&1 || { echo "a window appeared" >&2; return 1; }
+    sleep 0.2
+    [[ ! -s "$log" ]] || { echo "the line was driven: $(cat "$log")" >&2; return 1; }
 }
 
 rigctld_keyed() {
