@@ -100,8 +100,8 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
                                     bytes(kRequestUs), kServerChooses};
     // A keyed call moved to the desktop's speakers when its radio's output goes away would
     // put a dead carrier on the air and the call in the room: the server must not move it.
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS |
-                                                      (held ? PA_STREAM_DONT_MOVE : 0));
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | (held ? PA_STREAM_DONT_MOVE : 0));
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
                                    flags, nullptr, nullptr) < 0)
         return refusalOf(context);

@@ -436,9 +436,9 @@ TEST(RenderCommand, APlayThatCannotMakeAThreadOrFilesSaysSoAndTouchesNothing)
     const std::string why = "cannot start a thread: this user may run no more processes and "
                             "threads (ulimit -u 1)";
     play.shortage = [&] { return why; };
-    for (const QStringList& args :
-         {QStringList{"--play", "1"}, QStringList{"--play", "--ptt", "serial:/dev/ttyFAKE:rts", "1"},
-          QStringList{"--list-devices"}}) {
+    for (const QStringList& args : {QStringList{"--play", "1"},
+                                    QStringList{"--play", "--ptt", "serial:/dev/ttyFAKE:rts", "1"},
+                                    QStringList{"--list-devices"}}) {
         err.str("");
         EXPECT_EQ(runRenderCommand(QStringList{"quorvel-render"} + args, out, err, &play), 1);
         EXPECT_EQ(err.str(), "quorvel-render: " + why + '\n');

@@ -44,8 +44,9 @@ TEST(ProcessLimits, WhatRanOutIsSaidInWords)
                                                  "(ulimit -u",
                                                  0),
               0u);
-    EXPECT_EQ(ProcessLimits::words(EMFILE).rfind("this process may open no more files (ulimit -n", 0),
-              0u);
+    EXPECT_EQ(
+        ProcessLimits::words(EMFILE).rfind("this process may open no more files (ulimit -n", 0),
+        0u);
     EXPECT_EQ(ProcessLimits::words(ENFILE), "the system may open no more files");
     EXPECT_EQ(ProcessLimits::words(ENOENT), "No such file or directory");
 }
