@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <csignal>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <pthread.h>
@@ -169,13 +170,41 @@ std::int32_t PulseConnection::connectLocked()
             return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
         },
         kServerAnswer);
-    if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
+    if (pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        askServerNameLocked();
         return WaveResult::NoError;
+    }
     if (!settled)
         return WaveResult::TimedOut; // kept: see the class comment
     dropContextLocked();
     // A frozen server whose queue of connections is full refuses with EAGAIN.
     return soundServerQueueFull() ? WaveResult::TimedOut : WaveResult::NoDriver;
+}
+
+// A server that does not answer this within the deadline is taken for PulseAudio.
+void PulseConnection::askServerNameLocked()
+{
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        bool given = false;
+        bool pipeWire = false;
+    } answer{m_loop};
+    pa_operation* asked = pa_context_get_server_info(
+        m_context,
+        [](pa_context*, const pa_server_info* info, void* data) {
+            auto& a = *static_cast<Answer*>(data);
+            a.pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+            a.given = true;
+            pa_threaded_mainloop_signal(a.loop, 0);
+        },
+        &answer);
+    if (!asked)
+        return;
+    waitLocked([&answer] { return answer.given; }, kServerAnswer);
+    // A cancelled request never calls back, so the answer may go.
+    pa_operation_cancel(asked);
+    pa_operation_unref(asked);
+    m_onPipeWire = answer.pipeWire;
 }
 
 void PulseConnection::adoptUnansweredLocked(pa_stream* stream)

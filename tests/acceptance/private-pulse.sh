@@ -156,10 +156,12 @@ sound_ms() {
         if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
 }
 
-# A tone cut by silence shows as a silence shorter than the pause between tones, or as a
-# sound shorter than a tone. The raw 22050 Hz recording is read in 2 ms windows, loud when a
-# sample passes 1000 (two DTMF sines never stay below it for 2 ms); a 10 ms margin allows for
-# the edges.
+# A tone cut by silence shows as a silence shorter than the pause between tones, or, when
+# the silence is longer, as two sounds each shorter than a tone around it. The raw 22050 Hz
+# recording is read in 2 ms windows, loud when a sample passes 1000 (two DTMF sines never
+# stay below it for 2 ms); a 10 ms margin allows for the edges. Everything up to the first
+# silence of 300 ms is the recorder's warm-up call, and a silence of a second or more lies
+# between calls. A first tone cut short at its start has no silence inside it.
 sound_gaps() {
     od -An -v -td2 -w2 "$1" | awk -v tone="$2" -v pause="$3" '
         { v = $1 < 0 ? -$1 : $1; if (v > m) m = v }
@@ -169,10 +171,13 @@ sound_gaps() {
             len[runs] += 2; w++
         }
         END {
-            for (i = 2; i < runs; i++) {
-                short = loud[i] ? len[i] < tone - 10 : len[i] < pause - 10
-                if (short && (loud[i] || (loud[i - 1] && loud[i + 1])))
-                    printf "at %d ms: %s %d ms\n", at[i], loud[i] ? "sound of" : "silence of", len[i]
+            for (first = 1; first <= runs && (loud[first] || len[first] < 300); first++) {}
+            for (i = first + 2; i < runs; i++) {
+                if (loud[i] || len[i] >= 1000 || !loud[i - 1] || !loud[i + 1])
+                    continue
+                if (len[i] < pause - 10 || (len[i - 1] < tone - 10 && len[i + 1] < tone - 10))
+                    printf "at %d ms: %d ms of sound, %d ms of silence, %d ms of sound\n",
+                        at[i - 1], len[i - 1], len[i], len[i + 1]
             }
         }'
 }
