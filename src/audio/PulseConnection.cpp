@@ -1,10 +1,15 @@
 #include "PulseConnection.h"
 
+#include "ProcessLimits.h"
 #include "SoundServerProbe.h"
 #include "WaveOut.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <csignal>
+#include <cstring>
+#include <memory>
+#include <mutex>
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
@@ -65,6 +70,11 @@ bool PulseConnection::startLoop()
 {
     if (m_loop)
         return true;
+    // libpulse takes pthread_create's error for a success (it tests for a negative result):
+    // a loop whose thread never started would leave every later wait waiting for good. So a
+    // thread is tried first, and the loop's own is seen to run before anything waits on it.
+    if (!ProcessLimits::threadShortage().empty())
+        return false;
     m_loop = pa_threaded_mainloop_new();
     if (!m_loop)
         return false;
@@ -77,8 +87,39 @@ bool PulseConnection::startLoop()
     if (started < 0) {
         pa_threaded_mainloop_free(m_loop);
         m_loop = nullptr;
+    } else if (!loopRuns()) {
+        // Freeing it would join a thread that does not exist: it is left, as it is, to the
+        // process's end, and a later play tries a new one.
+        m_loop = nullptr;
     }
     return m_loop != nullptr;
+}
+
+// Whether the loop's thread answers within kServerAnswer. The answer comes through a shared
+// box, so that a thread that answers after the wait has given up finds it still there.
+bool PulseConnection::loopRuns()
+{
+    struct Answer {
+        std::mutex mutex;
+        std::condition_variable given;
+        bool ran = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    {
+        Lock lock(m_loop);
+        pa_mainloop_api_once(
+            pa_threaded_mainloop_get_api(m_loop),
+            [](pa_mainloop_api*, void* box) {
+                const std::unique_ptr<std::shared_ptr<Answer>> kept(
+                    static_cast<std::shared_ptr<Answer>*>(box));
+                const std::lock_guard held((*kept)->mutex);
+                (*kept)->ran = true;
+                (*kept)->given.notify_all();
+            },
+            new std::shared_ptr<Answer>(answer));
+    }
+    std::unique_lock lock(answer->mutex);
+    return answer->given.wait_for(lock, kServerAnswer, [&] { return answer->ran; });
 }
 
 bool PulseConnection::waitLocked(const std::function<bool()>& done, std::chrono::milliseconds limit)
@@ -129,13 +170,41 @@ std::int32_t PulseConnection::connectLocked()
             return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
         },
         kServerAnswer);
-    if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
+    if (pa_context_get_state(m_context) == PA_CONTEXT_READY) {
+        askServerNameLocked();
         return WaveResult::NoError;
+    }
     if (!settled)
         return WaveResult::TimedOut; // kept: see the class comment
     dropContextLocked();
     // A frozen server whose queue of connections is full refuses with EAGAIN.
     return soundServerQueueFull() ? WaveResult::TimedOut : WaveResult::NoDriver;
+}
+
+// A server that does not answer this within the deadline is taken for PulseAudio.
+void PulseConnection::askServerNameLocked()
+{
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        bool given = false;
+        bool pipeWire = false;
+    } answer{m_loop};
+    pa_operation* asked = pa_context_get_server_info(
+        m_context,
+        [](pa_context*, const pa_server_info* info, void* data) {
+            auto& a = *static_cast<Answer*>(data);
+            a.pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+            a.given = true;
+            pa_threaded_mainloop_signal(a.loop, 0);
+        },
+        &answer);
+    if (!asked)
+        return;
+    waitLocked([&answer] { return answer.given; }, kServerAnswer);
+    // A cancelled request never calls back, so the answer may go.
+    pa_operation_cancel(asked);
+    pa_operation_unref(asked);
+    m_onPipeWire = answer.pipeWire;
 }
 
 void PulseConnection::adoptUnansweredLocked(pa_stream* stream)

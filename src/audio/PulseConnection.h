@@ -63,6 +63,9 @@ public:
 
     // Returns 0 with a ready context, otherwise a WaveResult code (see PulseWaveOut.h).
     std::int32_t connectLocked();
+    // The ready context's server is PipeWire's PulseAudio service, which names itself
+    // "PulseAudio (on PipeWire 1.2.7)"; asked once a connection.
+    bool onPipeWire() const { return m_onPipeWire; }
     // Waits until done() holds or the limit has passed; returns done().
     bool waitLocked(const std::function<bool()>& done, std::chrono::milliseconds limit);
     // Takes over a stream whose creation the server has not answered: it is disconnected
@@ -73,11 +76,14 @@ public:
     Listing list();
 
 private:
+    bool loopRuns();
     void dropContextLocked();
+    void askServerNameLocked();
     bool listLocked(Listing& listing);
     static void onUnansweredState(pa_stream* stream, void* self);
 
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     std::vector<pa_stream*> m_unanswered; // see adoptUnansweredLocked
+    bool m_onPipeWire = false;
 };

@@ -10,15 +10,26 @@ namespace
 {
 
 constexpr auto kServerAnswer = PulseConnection::kServerAnswer;
-// The sound the server holds ahead of the speaker: short, so that a stop is heard at once
-// and the drain after the last byte ends soon; long enough for a busy machine.
+// The sound PulseAudio holds ahead of the speaker: short, so that a stop is heard at once;
+// long enough for a busy machine.
 constexpr pa_usec_t kTargetLatencyUs = 250000;
+// PipeWire, with that latency, kept 145 ms queued and played 85 ms of it in each cycle of
+// its graph: a write request answered some 60 ms late, by a client thread that a busy
+// machine left unscheduled, put silence inside a tone. The whole call is in memory before
+// the first sample, so PipeWire is given as much of it as it will queue, kQueueUs, and asks
+// for more each time it has played kRequestUs (early requests), which is also the length of
+// its cycle, as long as before: the first sample comes as soon as before, a stop, which
+// drops the queue, is heard at once, and a cycle no shorter is no harder to keep under load.
+// PulseAudio keeps the adjusted latency: given much more than a request at a stream's start
+// it rewinds its sink, and the sink's monitor misses some 15 ms of the first tone.
+constexpr pa_usec_t kQueueUs = 2000000;
+constexpr pa_usec_t kRequestUs = 100000;
 // While the buffer plays, the server is asked for the stream's timing this often; a request
 // unanswered for kServerAnswer means a frozen server.
 constexpr std::chrono::milliseconds kLivenessInterval{1000};
 // The drain may take this long after the last byte: what the server holds, played slowly,
 // and an answer.
-constexpr auto kDrainLimit = std::chrono::microseconds(3 * kTargetLatencyUs) + kServerAnswer;
+constexpr auto kDrainLimit = std::chrono::microseconds(3 * kQueueUs / 2) + kServerAnswer;
 
 void cancel(pa_operation*& operation)
 {
@@ -82,14 +93,19 @@ std::int32_t PulseStream::connect(const WaveFormat& format, const std::string& s
     pa_stream_set_state_callback(m_stream, onState, this);
     pa_stream_set_write_callback(m_stream, onWrite, this);
     constexpr auto kServerChooses = static_cast<std::uint32_t>(-1);
-    const pa_buffer_attr attributes{
-        kServerChooses,
-        static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatencyUs, &sampleFormat)),
-        kServerChooses, kServerChooses, kServerChooses};
+    const auto bytes = [&sampleFormat](pa_usec_t us) {
+        return static_cast<std::uint32_t>(pa_usec_to_bytes(us, &sampleFormat));
+    };
+    // maxlength, tlength (the queue), prebuf, minreq, fragsize.
+    const bool queued = m_connection.onPipeWire();
+    const pa_buffer_attr attributes{kServerChooses, bytes(queued ? kQueueUs : kTargetLatencyUs),
+                                    kServerChooses, queued ? bytes(kRequestUs) : kServerChooses,
+                                    kServerChooses};
     // A keyed call moved to the desktop's speakers when its radio's output goes away would
     // put a dead carrier on the air and the call in the room: the server must not move it.
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | (held ? PA_STREAM_DONT_MOVE : 0));
+    const auto flags = static_cast<pa_stream_flags_t>(
+        (queued ? PA_STREAM_EARLY_REQUESTS : PA_STREAM_ADJUST_LATENCY) |
+        (held ? PA_STREAM_DONT_MOVE : 0));
     if (pa_stream_connect_playback(m_stream, sink.empty() ? nullptr : sink.c_str(), &attributes,
                                    flags, nullptr, nullptr) < 0)
         return refusalOf(context);

@@ -1,5 +1,7 @@
 #include "PulseWaveOut.h"
 
+#include "ProcessLimits.h"
+
 #include <pulse/pulseaudio.h>
 
 PulseWaveOut::PulseWaveOut() : m_devices(2, PA_RATE_MAX)
@@ -49,8 +51,10 @@ std::string PulseWaveOut::reasonFor(int step, std::int32_t code) const
         return "the sound server refused the stream";
     case WaveResult::BadFormat:
         return "the sound server does not take 16-bit sound at this rate";
-    case WaveResult::NoMemory:
-        return "the sound library could not start its thread";
+    case WaveResult::NoMemory: {
+        const std::string why = ProcessLimits::shortage();
+        return "the sound library could not start its thread" + (why.empty() ? "" : ": " + why);
+    }
     case WaveResult::Error:
         if (step == 3)
             return "the sound server ended the stream during the play";
@@ -68,11 +72,12 @@ std::uint32_t PulseWaveOut::inputDeviceCount()
 
 std::uint32_t PulseWaveOut::outputDeviceCount()
 {
-    // A server that takes the connection but does not answer is there, only stuck: counted as
-    // one output, so that open() reports it with its code rather than the program saying
-    // the machine has no sound card.
+    // A server that takes the connection but does not answer is there, only stuck, and one
+    // that the process had no thread or descriptor to ask may be there too: counted as one
+    // output, so that open() reports it with its code rather than the program saying the
+    // machine has no sound card.
     const PulseConnection::Listing listing = m_connection.list();
-    return listing.result == WaveResult::TimedOut
+    return listing.result == WaveResult::TimedOut || listing.result == WaveResult::NoMemory
                ? 1
                : static_cast<std::uint32_t>(listing.sinks.size());
 }

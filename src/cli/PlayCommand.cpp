@@ -92,6 +92,13 @@ bool keyedSound(SignalledPlay& play, const std::string& sequence, double soundMs
 int runPlay(modTone& m, const std::string& sequence, int toneSetIndex, const RadioOptions& radio,
             const PlayServices& services, std::ostream& out, std::ostream& err)
 {
+    // A library that meets a limit of the user's says something else, or nothing at all: a
+    // thread that libpulse could not start reads as a success and leaves its waits waiting,
+    // and a descriptor it could not open as a machine without a sound card.
+    if (const std::string why = services.shortage(); !why.empty()) {
+        err << kProgram << why << '\n';
+        return 1;
+    }
     SignalledPlay play(m, services, toneSetIndex);
     if (!play.cycle().CheckSoundCard())
         return 1;

@@ -218,6 +218,10 @@ int runCommand(const std::vector<std::string>& arguments, std::ostream& out, std
         return 0;
     }
     if (options.radio.listDevices) {
+        if (const std::string why = play ? play->shortage() : ""; !why.empty()) {
+            err << kProgram << why << '\n';
+            return 1;
+        }
         if (play && listOutputs(play->device, out))
             return 0;
         err << kProgram << "the audio output cannot list its devices\n";

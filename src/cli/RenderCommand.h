@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeyedCall.h"
+#include "ProcessLimits.h"
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,8 @@ struct PlayServices {
     EventPump& events;
     StopSignals* stopSignals = nullptr; // none: a signal ends the process as it would anyway
     LineServices lines = processLineServices();
+    // Why the process cannot make what a play needs (a thread, descriptors); empty when it can.
+    std::function<std::string()> shortage = [] { return ProcessLimits::shortage(); };
 };
 
 // The whole of quorvel-render: parses the arguments, then renders and writes the samples

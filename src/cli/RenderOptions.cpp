@@ -14,7 +14,8 @@ const char* const kDescription =
     "Quorvel window plays it. Symbols are 0-9 and A-F; a blank separates sequences.\n"
     "MS and DB are decimal numbers as the window's boxes take them: digits, with an\n"
     "optional fraction after '.' or ',' (1.5 or 1,5; no exponent such as 1e3). K and N\n"
-    "are whole numbers. A framed call holds at most 1073741823 samples (about 13.5 h).";
+    "are whole numbers. A framed call holds at most 1073741823 samples (about 13.5 h),\n"
+    "which bounds every MS, alone or summed.";
 
 const char* const kExamples =
     "\nExamples:\n"

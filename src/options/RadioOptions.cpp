@@ -18,6 +18,9 @@ namespace
 
 // The longest a transmitter is kept keyed around the sound.
 constexpr double kLongestPttWaitMs = 60000;
+// The longest time-out and wait for another sender's line, in seconds: a day, longer than the
+// longest call (13.5 h) with its lead and tail, and counted in milliseconds far below 2^32.
+constexpr double kLongestPttSeconds = 86400;
 
 } // namespace
 
@@ -46,11 +49,12 @@ void addRadioOptions(OptionTable& table, bool withListing)
          "Kept keyed this long after the sound ends, in ms (default 50, at most 60000).", "MS"},
         {"ptt-timeout",
          "Never keep the line keyed longer than S seconds: a longer call is refused, and a "
-         "sound that has not ended by then is stopped (default 180; 0: no limit).",
+         "sound that has not ended by then is stopped (default 180, at most 86400; 0: no "
+         "limit).",
          "S"},
         {"ptt-wait",
          "Wait at most S seconds for another run that uses the same line to finish "
-         "(default 30).",
+         "(default 30, at most 86400).",
          "S"},
         {"verbose",
          "Let hamlib's own messages through to standard error (rigctld: and rig: "
@@ -83,8 +87,8 @@ std::optional<std::string> readRadioOptions(const OptionTable& table, RadioOptio
     read.count("calls", framing.calls, 1, "is not a count of 1 or more");
     read.number("ptt-lead", options.pttLeadMs, 0, kLongestPttWaitMs);
     read.number("ptt-tail", options.pttTailMs, 0, kLongestPttWaitMs);
-    read.number("ptt-timeout", options.pttTimeoutS, 0, kAny, "a number of seconds");
-    read.number("ptt-wait", options.pttWaitS, 0, kAny, "a number of seconds");
+    read.number("ptt-timeout", options.pttTimeoutS, 0, kLongestPttSeconds, "a number of seconds");
+    read.number("ptt-wait", options.pttWaitS, 0, kLongestPttSeconds, "a number of seconds");
     if (read.isSet("ptt") && !read.error()) {
         auto address = parsePttAddress(read.value("ptt"));
         if (auto* why = std::get_if<std::string>(&address))

@@ -1,14 +1,25 @@
 #include "HamlibThread.h"
 
+#include "ProcessLimits.h"
+
+#include <memory>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 
 HamlibThread& HamlibThread::instance()
 {
     // Never destroyed: a call blocked in hamlib at exit must not meet a destroyed queue.
+    // A thread that cannot start throws, in words, and the next call tries again.
     static HamlibThread* const thread = [] {
-        auto* made = new HamlibThread;
-        std::thread([made] { made->loop(); }).detach();
-        return made;
+        std::unique_ptr<HamlibThread> made(new HamlibThread);
+        try {
+            std::thread([queue = made.get()] { queue->loop(); }).detach();
+        } catch (const std::system_error& e) {
+            throw std::runtime_error("cannot start hamlib's thread: " +
+                                     ProcessLimits::words(e.code().value()));
+        }
+        return made.release();
     }();
     return *thread;
 }

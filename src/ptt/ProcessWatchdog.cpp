@@ -2,6 +2,7 @@
 
 #include "BlockingLineWait.h"
 #include "HamlibPtt.h"
+#include "ProcessLimits.h"
 #include "PttAddress.h"
 #include "WatchdogProcess.h"
 
@@ -93,7 +94,7 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
     m_address = address;
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
-        return std::string("cannot start the PTT watchdog: ") + std::strerror(errno);
+        return "cannot start the PTT watchdog: " + ProcessLimits::words(errno);
     m_socket = pair[0];
     // Above the watchdog's numbers first, so that neither dup2 overwrites the other's source.
     const int socketEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
@@ -130,7 +131,7 @@ std::string ProcessWatchdog::start(const std::string& address, int lockFd)
         ::close(lockEnd);
     if (spawned != 0) {
         m_pid = -1;
-        return std::string("cannot start the PTT watchdog: ") + std::strerror(spawned);
+        return "cannot start the PTT watchdog: " + ProcessLimits::words(spawned);
     }
     const bool answered =
         m_wait->waitFor(kStartLimit, m_socket, [this] { return readable(m_socket); });

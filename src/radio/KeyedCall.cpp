@@ -21,13 +21,21 @@ namespace
 constexpr std::uint32_t kLockRetryMs = 50;
 constexpr std::uint32_t kNoLimit = 0xFFFFFFFF;
 
-// "1.5 s", "180 s": seconds with a tenth where there is one.
+// "1.5 s", "180 s", "0.87 s": seconds to the millisecond, and a time below one as it was
+// given ("0.0001 s"), never as none at all.
 std::string seconds(double ms)
 {
-    char text[32];
-    const double s = ms / 1000;
-    std::snprintf(text, sizeof text, s == std::floor(s) ? "%.0f s" : "%.1f s", s);
-    return text;
+    char text[64];
+    if (ms > 0 && ms < 0.5) {
+        std::snprintf(text, sizeof text, "%.3g s", ms / 1000);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%.3f", std::round(ms) / 1000);
+    std::string shown = text;
+    shown.erase(shown.find_last_not_of('0') + 1);
+    if (shown.back() == '.')
+        shown.pop_back();
+    return shown + " s";
 }
 
 } // namespace

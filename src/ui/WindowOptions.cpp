@@ -7,7 +7,9 @@ namespace
 
 const char* const kDescription =
     "Sends DTMF and selective-calling tone sequences through the sound card.\n"
-    "With a --ptt line, each Send keys a radio transmitter around the sound.";
+    "With a --ptt line, each Send keys a radio transmitter around the sound.\n"
+    "A framed call holds at most 1073741823 samples (about 13.5 h), which bounds\n"
+    "every MS, alone or summed.";
 
 const char* const kExamples =
     "\nKey a radio through the one CM108 USB interface there is, on its sound card:\n"

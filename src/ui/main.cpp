@@ -5,6 +5,7 @@
 #include "OutputChoice.h"
 #include "OutputReportMessages.h"
 #include "PlaybackCycle.h"
+#include "ProcessLimits.h"
 #include "ProcessSignals.h"
 #include "ProcessWatchdog.h"
 #include "QtEventPump.h"
@@ -64,6 +65,13 @@ int run(int argc, char* argv[])
         return std::cout.flush() ? 0 : 1;
     }
 
+    // Before Qt, which ends the process when it cannot make its wake-up pipes or its thread:
+    // the user is told what ran out, never that the machine has no sound card.
+    if (const std::string why = ProcessLimits::shortage(ProcessLimits::kWindowDescriptors);
+        !why.empty()) {
+        std::cerr << "quorvel: " << why << '\n';
+        return 1;
+    }
     QApplication app(argc, argv);
     // Qt has just set the whole locale from the environment. hamlib's rig_open keeps the name
     // that setlocale(LC_NUMERIC, NULL) returns, switches LC_NUMERIC to "C" and then reads the

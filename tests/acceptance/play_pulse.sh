@@ -29,6 +29,9 @@
 #           with SIGSTOP before the play and 1.5 s into a 5 s play: each ends with a numbered
 #           report and exit status 1 within 15 s; the full queue and the stopped server with
 #           code 258, never the no-card message; keyed, the time-out timer ends it first;
+#   limits  as nobody with ulimit -u 1, and with ulimit -n 5 and 10, a play with and without a
+#           line (a FIFO read by a logger) says what ran out and exits with 1 within 5 s;
+#           with ulimit -u 2 the thread or the watchdog cannot start; never keyed;
 #   rigctld_call  keyed through hamlib's rigctld (its dummy radio on a free loopback port),
 #           whose PTT state another client (rigctl) reads: keyed during the call with the
 #           recorded sound inside the keyed time, released after it and after SIGINT;
@@ -40,7 +43,7 @@
 #           other, the PTT keyed throughout each.
 # Usage: play_pulse.sh RENDER SCENARIO
 set -euo pipefail
-render=$1
+render=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/private-pulse.sh"
 test_traps
@@ -414,6 +417,36 @@ m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(3600)' >"$PRI
     grep -A1 "open.*\"$pty\"" "$trace" | tail -1 | grep -q "flock($fd, LOCK_EX|LOCK_NB)" &&
         grep -A2 "open.*\"$pty\"" "$trace" | tail -1 | grep -q "ioctl($fd, TIOCMBIC, \[TIOCM_DTR|TIOCM_RTS\])" ||
         { echo "expected the lock and then the release of both lines on the opened port" >&2; return 1; }
+}
+
+limits() {
+    limits_start
+    cp "$render" "$LIMITS_DIR/quorvel-render"
+    local fifo=$LIMITS_DIR/hidraw-fifo log=$PRIVATE_PULSE_DIR/reports.log line args
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    chmod 666 "$fifo"
+    local thread="^quorvel-render: cannot start a thread: this user may run no more processes"
+    thread+=" and threads \(ulimit -u 1\)$"
+    local files="^quorvel-render: cannot open enough files: this process may have N open"
+    files+=" \(ulimit -n\), too few to play$"
+    for line in "" "cm108:$fifo"; do
+        args=(--play -s DTMF1 ${line:+--ptt "$line"} -- 123)
+        expect_limited "ulimit -u 1${line:+, keyed}" 5 "$thread" nproc=1 \
+            "$LIMITS_DIR/quorvel-render" "${args[@]}"
+        for n in 5 10; do
+            expect_limited "ulimit -n $n${line:+, keyed}" 5 "${files/N/$n}" "nofile=$n" \
+                "$render" "${args[@]}"
+        done
+    done
+    # Two tasks: the sound server's thread takes the second, and the watchdog finds none left
+    # (or, if another program of nobody's runs meanwhile, the thread finds none).
+    expect_limited "ulimit -u 2, keyed" 5 \
+        "^quorvel-render: cannot start (a thread|the PTT watchdog): this user may run no more processes and threads \(ulimit -u 2\)$" \
+        nproc=2 "$LIMITS_DIR/quorvel-render" --play -s DTMF1 --ptt "cm108:$fifo" -- 123
+    sleep 0.2
+    echo "the stand-in's reports: $(cut -d' ' -f2- "$log" | tr '\n' '|')"
+    ! grep -q " 00 00 04 04 00$" "$log" || { echo "the line was keyed" >&2; return 1; }
 }
 
 source "$here/private-rigctld.sh"

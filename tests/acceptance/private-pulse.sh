@@ -18,6 +18,18 @@
 #   record_monitor_stop        lets the last samples arrive, then stops the recorder
 #   wait_exit PID SECONDS      waits for a child to end; returns its status (124: still runs)
 #   sound_ms RECORDING         prints how many ms of a recording hold sound (in 10 ms steps)
+#   sound_gaps RECORDING TONE_MS PAUSE_MS
+#                              prints each silence inside a tone, as "at MS: SOUND+SILENCE+SOUND";
+#                              nothing when every tone is whole
+#   limits_start               makes LIMITS_DIR, a folder that the user nobody may use, and
+#                              lets nobody reach the private server's socket
+#   expect_limited WHAT SECONDS PATTERN LIMIT COMMAND...
+#                              runs COMMAND under LIMIT (nproc=N as nobody, whose limit binds
+#                              as root's does not; nofile=N as it is): it must exit with 1
+#                              within SECONDS, its last line of standard error matching
+#                              PATTERN, and never name a missing sound card
+#   busy_cores_start SECONDS / busy_cores_stop
+#                              keeps every core busy for at most SECONDS, by pid
 #   expect_dtmf_decode RECORDING EXPECTED WHAT   fails unless multimon-ng reads EXPECTED
 #   test_traps                 stops, however the script ends, the pids in TEST_PIDS, the
 #                              window and display (private-window.sh), the server and TEST_DIR
@@ -142,6 +154,73 @@ wait_exit() {
 sound_ms() {
     od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v
         if (++n == 220) { if (m > 2000) s++; m = 0; n = 0 } } END { print s * 10 }'
+}
+
+# A tone cut by silence shows as a silence shorter than the pause between tones, or, when
+# the silence is longer, as two sounds each shorter than a tone around it. The raw 22050 Hz
+# recording is read in 2 ms windows, loud when a sample passes 1000 (two DTMF sines never
+# stay below it for 2 ms); a 10 ms margin allows for the edges. Everything up to the first
+# silence of 300 ms is the recorder's warm-up call, and a silence of a second or more lies
+# between calls. A first tone cut short at its start has no silence inside it.
+sound_gaps() {
+    od -An -v -td2 -w2 "$1" | awk -v tone="$2" -v pause="$3" '
+        { v = $1 < 0 ? -$1 : $1; if (v > m) m = v }
+        ++n == 44 {
+            l = m > 1000; m = 0; n = 0
+            if (runs == 0 || l != loud[runs]) { loud[++runs] = l; len[runs] = 0; at[runs] = w * 2 }
+            len[runs] += 2; w++
+        }
+        END {
+            for (first = 1; first <= runs && (loud[first] || len[first] < 300); first++) {}
+            for (i = first + 2; i < runs; i++) {
+                if (loud[i] || len[i] >= 1000 || !loud[i - 1] || !loud[i + 1])
+                    continue
+                if (len[i] < pause - 10 || (len[i - 1] < tone - 10 && len[i + 1] < tone - 10))
+                    printf "at %d ms: %d ms of sound, %d ms of silence, %d ms of sound\n",
+                        at[i - 1], len[i - 1], len[i], len[i + 1]
+            }
+        }'
+}
+
+limits_start() {
+    LIMITS_DIR=$PRIVATE_PULSE_DIR/limits
+    mkdir -p "$LIMITS_DIR"
+    chmod 755 "$LIMITS_DIR"
+    chmod 711 "$PRIVATE_PULSE_DIR" "$PRIVATE_PULSE_DIR/runtime" "$PRIVATE_PULSE_DIR/runtime/pulse"
+}
+
+expect_limited() {
+    local what=$1 seconds=$2 pattern=$3 limit=$4 status=0 said start ms
+    shift 4
+    local run=(prlimit "--$limit" "$@")
+    [[ "$limit" != nproc=* ]] || run=(runuser -u nobody -- env HOME="$LIMITS_DIR" "${run[@]}")
+    start=$(now_ms)
+    said=$(cd "$LIMITS_DIR" && timeout $((seconds + 10)) "${run[@]}" 2>&1 >/dev/null) || status=$?
+    ms=$(($(now_ms) - start))
+    echo "$what: exit $status after $ms ms: ${said//$'\n'/ | }"
+    ((status == 1)) || { echo "$what: expected exit status 1" >&2; return 1; }
+    ((ms < seconds * 1000)) || { echo "$what: took longer than $seconds s" >&2; return 1; }
+    [[ "${said##*$'\n'}" =~ $pattern ]] || { echo "$what: unexpected message" >&2; return 1; }
+    [[ "$said" != *"schede audio"* ]] || { echo "$what: named a missing sound card" >&2; return 1; }
+}
+
+# Every core kept busy by a shell loop that ends by itself after $1 s; stopped by pid.
+BUSY_PIDS=()
+busy_cores_start() {
+    local core
+    for core in $(seq "$(nproc)"); do
+        timeout "$1" sh -c 'while :; do :; done' &
+        BUSY_PIDS+=($!)
+        TEST_PIDS+=($!)
+    done
+}
+
+busy_cores_stop() {
+    local pid
+    for pid in "${BUSY_PIDS[@]}"; do
+        stop_pid "$pid"
+    done
+    BUSY_PIDS=()
 }
 
 TEST_PIDS=()

@@ -10,9 +10,12 @@
 #                          server back on the same socket: the next Send plays and decodes; a
 #                          bad option with a display: a box besides the message; a --device
 #                          that is missing at start: the window starts and a Send's box names it;
-#   soak SENDS FORMAT...   "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
-#                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS: the
-#                          process stays alive, every call decodes, the close writes Quorvel.ini;
+#   soak SENDS [busy] FORMAT...
+#                          "0123" with DTMF1 (about 0.7 s) sent SENDS times by Enter, 1.1 to
+#                          1.6 s apart, on a recorded null sink of each RATE/CHANNELS, with
+#                          busy every core kept busy meanwhile: the process stays alive, every
+#                          call decodes, no tone has silence inside it, the close writes
+#                          Quorvel.ini;
 #   keyed                  with --ptt on a FIFO read by a logger (a CM108 stand-in): a Send
 #                          decodes, the caption shows the play time alone, and the reports are
 #                          release, key, release; SIGTERM during a call releases the line and
@@ -26,6 +29,9 @@
 #   keyed_waits            Escape and SIGTERM act within 100 ms while a keyed Send waits for
 #                          another sender's line, for a rigctld that never answers, and for
 #                          a watchdog that cannot start (its rigctld connection unanswered);
+#   limits                 as nobody with ulimit -u 1, and with ulimit -n 8, the window (with
+#                          a display, with and without a line: a FIFO read by a logger) says
+#                          what ran out and exits with 1 within 5 s, never keyed;
 #   rigctld_keyed          with --ptt through a private rigctld (hamlib's dummy radio), whose
 #                          PTT another client reads: 1 during a Send and 0 after it; rigctld
 #                          killed during a Send: the window stays, the play stops, and one box
@@ -185,8 +191,9 @@ faults() {
 }
 
 soak() {
-    local sends=$1 format rate channels dir send captions
+    local sends=$1 format rate channels dir send captions busy="" gaps
     shift
+    [[ "$1" != busy ]] || { busy=yes && shift; }
     for format in "$@"; do
         rate=${format%/*} channels=${format#*/} dir="$TEST_DIR/$rate-$channels" captions=""
         private_pulse_start soak_sink "$rate" "$channels"
@@ -197,6 +204,8 @@ soak() {
         # The first stream after the recorder attaches ends late: one send, waited for, first.
         xdotool key Return
         window_caption_ms >/dev/null
+        # Long enough for every send; stopped as soon as they are done.
+        [[ -z "$busy" ]] || busy_cores_start $((sends * 3 + 30))
         for send in $(seq "$sends"); do
             xdotool key Return
             sleep "1.$((RANDOM % 6 + 1))"
@@ -205,6 +214,11 @@ soak() {
             captions+=" $(xdotool getwindowname "$WINDOW_ID" | sed 's/.* - //')"
         done
         record_monitor_stop
+        busy_cores_stop
+        gaps=$(sound_gaps "$PRIVATE_PULSE_RECORDING" 100 100)
+        echo "$rate Hz x$channels, $sends sends${busy:+ with every core busy}:" \
+            "$(grep -c . <<<"$gaps") tones with silence inside${gaps:+: }${gaps//$'\n'/, }"
+        [[ -z "$gaps" ]] || { echo "silence inside a tone" >&2; return 1; }
         expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" "$(printf '0123%.0s' $(seq 0 "$sends"))" \
             "$rate Hz x$channels, $sends sends:" || { echo "captions:$captions" >&2; return 1; }
         window_close || { echo "quorvel failed at its close" >&2; return 1; }
@@ -435,6 +449,27 @@ while True:
     window_start "$quorvel" "$TEST_DIR/watchdog" "$settings"
     stop_waiting "a watchdog that cannot start" "rigctld:127.0.0.1:$proxy"
     [[ "$(ptt_state)" == 0 ]] || { echo "rigctld's PTT is not 0" >&2; return 1; }
+}
+
+limits() {
+    private_pulse_start quorvel_window_sink
+    limits_start
+    cp "$quorvel" "$LIMITS_DIR/quorvel"
+    local fifo=$LIMITS_DIR/hidraw-fifo log=$TEST_DIR/reports.log line
+    report_logger "$fifo" "$log"
+    for _ in $(seq 50); do [[ -e "$log" ]] && break; sleep 0.1; done
+    chmod 666 "$fifo"
+    for line in "" "cm108:$fifo"; do
+        expect_limited "window, ulimit -u 1${line:+, keyed}" 5 \
+            "^quorvel: cannot start a thread: this user may run no more processes and threads \(ulimit -u 1\)$" \
+            nproc=1 "$LIMITS_DIR/quorvel" ${line:+--ptt "$line"}
+        expect_limited "window, ulimit -n 8${line:+, keyed}" 5 \
+            "^quorvel: cannot open enough files: this process may have 8 open \(ulimit -n\), too few to play$" \
+            nofile=8 "$quorvel" ${line:+--ptt "$line"}
+    done
+    ! xdotool search --name '^Quorvel v3' >/dev/null 2>&1 || { echo "a window appeared" >&2; return 1; }
+    sleep 0.2
+    [[ ! -s "$log" ]] || { echo "the line was driven: $(cat "$log")" >&2; return 1; }
 }
 
 rigctld_keyed() {

@@ -186,6 +186,15 @@ TEST(RenderCommand, WritesListsPlaysAndNamesWhatFailed)
         StartsWith("2 quorvel-render: --ptt: invalid PTT line 'cm108:hid.bin:abc': 'abc' is"));
     EXPECT_THAT(run({"--play", "--ptt-timeout", "0", "1"}),
                 StartsWith("2 quorvel-render: --ptt-timeout needs --ptt"));
+    // The line's times have upper limits: a day for the time-out and the wait, whose
+    // milliseconds 32 bits would have wrapped (4294968 s waited 0.7 s).
+    for (const char* name : {"--ptt-timeout", "--ptt-wait"}) {
+        EXPECT_THAT(run({"--play", "--ptt", "serial:/dev/null:rts", name, "4294968", "1"}),
+                    StartsWith("2 quorvel-render: invalid value for "s + name +
+                               ": '4294968' is more than 86400\n"));
+        EXPECT_THAT(run({"--play", "--ptt", "serial:/dev/null:rts", name, "86400,001", "1"}),
+                    StartsWith("2 quorvel-render: invalid value for "s + name));
+    }
 
     // Outputs by name, the default marked; a name that cannot be opened gives the reason and
     // lists those there are.
@@ -336,8 +345,12 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         {ptt + QStringList{"--calls", "100000"}, {}, "", 0, 0, 1, "", "quorvel-render: Overflow: the framed"},
         // The time-out: a call longer than it is refused; a sound that does not end is cut.
         {ptt + QStringList{"--ptt-timeout", "0,8"}, {}, "", 0, 0, 1, "",
-         "quorvel-render: the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of "
-         "sound and the tail), longer than the time-out of 0.8 s"},
+         "quorvel-render: the call would keep the transmitter keyed for 0.87 s (the lead, 0.57 s "
+         "of sound and the tail), longer than the time-out of 0.8 s"},
+        // However short a time-out, it is named as given, never as none.
+        {ptt + QStringList{"--ptt-timeout", "0.0001"}, {}, "", 0, 0, 1, "",
+         "quorvel-render: the call would keep the transmitter keyed for 0.87 s (the lead, 0.57 s "
+         "of sound and the tail), longer than the time-out of 0.0001 s"},
         {ptt + QStringList{"--ptt-timeout", "1"}, {}, "stall", 0, 0, 1,
          ready + "until=1000@0 KEY@0 write@250 reset@1000 close@1000 UNKEY@1000 released@1000",
          "quorvel-render: the transmitter time-out of 1 s ran out before the sound ended; the sound was stopped and the recording line released\n"},
@@ -431,4 +444,34 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         EXPECT_FALSE(stopSignals.delivering()) << row.timeline;
         EXPECT_EQ(stopSignals.taken, row.signal) << row.timeline;
     }
+}
+
+// A process that has met its user's limits says what ran out, before it asks the sound server,
+// opens a line or starts a watchdog: never a missing sound card, never a wait without end.
+TEST(RenderCommand, APlayThatCannotMakeAThreadOrFilesSaysSoAndTouchesNothing)
+{
+    FakeWaveOut wave;
+    FakeTickCounter ticks;
+    FakeEventPump events;
+    std::ostringstream out, err;
+    StderrMessages messages{err};
+    std::string steps;
+    const auto note = [&](const std::string& step) { steps += step + ' '; };
+    wave.onCall = note;
+    wave.outputList = {{"sink", "Sink", true}};
+    PlayServices play{wave, ticks, messages, events};
+    play.lines.lines = [&](const PttAddress&) { return std::make_unique<RecordingPttLine>(note); };
+    play.lines.watchdogs = [&] { return std::make_unique<RecordingWatchdog>(note); };
+    const std::string why = "cannot start a thread: this user may run no more processes and "
+                            "threads (ulimit -u 1)";
+    play.shortage = [&] { return why; };
+    for (const QStringList& args : {QStringList{"--play", "1"},
+                                    QStringList{"--play", "--ptt", "serial:/dev/ttyFAKE:rts", "1"},
+                                    QStringList{"--list-devices"}}) {
+        err.str("");
+        EXPECT_EQ(runRenderCommand(QStringList{"quorvel-render"} + args, out, err, &play), 1);
+        EXPECT_EQ(err.str(), "quorvel-render: " + why + '\n');
+    }
+    EXPECT_EQ(steps, "");
+    EXPECT_EQ(out.str(), "");
 }

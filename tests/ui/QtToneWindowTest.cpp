@@ -429,7 +429,7 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
         {Act::None, 0, {{"open", "cannot open PTT port /dev/ttyFAKE: No such file or directory"}}, 180,
          "line@0 box@0", "0", "cannot open PTT port /dev/ttyFAKE: No such file or directory"},
         {Act::None, 0, {}, 0.8, "box@0", "0",
-         "the call would keep the transmitter keyed for 0.9 s (the lead, 0.6 s of sound and the tail), "
+         "the call would keep the transmitter keyed for 0.87 s (the lead, 0.57 s of sound and the tail), "
          "longer than the time-out of 0.8 s (--ptt-timeout); nothing was sent"},
         {Act::Close, 500, {}, 180, keyed + "reset@500 close@500 UNKEY@500 released@500", "250", ""},
         {Act::None, 0, {{"check", "the line was lost"}, {"unkey", "its release failed"}}, 180,
@@ -543,7 +543,9 @@ TEST(WindowOptions, TheRadioOptionsOfTheRendererAndNothingElse)
           {{"--play"}, "Unknown option 'play'."},
           {{"12345"}, "unexpected argument '12345'"},
           {{"--ptt-wait", "5"}, "--ptt-wait needs --ptt"},
-          {{"--level", "-100"}, "invalid value for --level: '-100' is less than -80"}}) {
+          {{"--level", "-100"}, "invalid value for --level: '-100' is less than -80"},
+          {{"--ptt", "cm108:auto", "--ptt-wait", "4294968"},
+           "invalid value for --ptt-wait: '4294968' is more than 86400"}}) {
         const auto error = std::get<WindowUsageError>(parse(args));
         EXPECT_EQ(error.message, message);
         EXPECT_TRUE(error.usage.starts_with("Usage: quorvel [options]")) << error.usage;
