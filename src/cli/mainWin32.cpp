@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <iostream>
-#include <shellapi.h> // after windows.h
 #include <windows.h>
 
 // quorvel-render.exe: the same command as on Linux, over Windows' console.
@@ -32,15 +31,11 @@ std::string utf8Of(const wchar_t* wide)
 
 // The arguments as UTF-8, whatever the code page: a path or a sequence in any script reaches
 // the wide-character file calls whole.
-std::vector<std::string> utf8Arguments()
+std::vector<std::string> utf8Arguments(int argc, wchar_t** argv)
 {
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
-    for (int i = 0; wide && i < count; ++i)
-        arguments.push_back(utf8Of(wide[i]));
-    if (wide)
-        LocalFree(wide);
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(utf8Of(argv[i]));
     if (arguments.empty())
         arguments.emplace_back("quorvel-render");
     return arguments;
@@ -70,7 +65,7 @@ private:
 
 } // namespace
 
-int main()
+int wmain(int argc, wchar_t** argv)
 {
     // Before any thread, as on Linux: the console's control events are the process's.
     ProcessSignals::install();
@@ -88,5 +83,5 @@ int main()
     events.watch(consoleSignalEvent(), &ProcessSignals::dispatchPending);
     ProcessStopSignals stopSignals;
     const PlayServices play{device, ticks, messages, events, &stopSignals};
-    return runRenderCommand(utf8Arguments(), std::cout, std::cerr, &play, outIsTerminal);
+    return runRenderCommand(utf8Arguments(argc, argv), std::cout, std::cerr, &play, outIsTerminal);
 }
