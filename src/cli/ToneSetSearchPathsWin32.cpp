@@ -5,6 +5,10 @@
 #include <string>
 #include <windows.h>
 
+const char* const kToneSetSearchHelp =
+    "the first TONESETS.INI in the current folder, %APPDATA%\\Quorvel, then the folder of "
+    "quorvel-render.exe";
+
 // Windows' places: the working folder first (the window's own, where it keeps its settings),
 // then the user's roaming application data, then the folder of the .exe, where the
 // installer and the zip put the shipped sets.
