@@ -9,8 +9,8 @@
 // Windows' side of the signal handling: the console's control events (Ctrl+C, Ctrl+Break,
 // the console's close, log-off, shut-down) in place of signals. Windows runs the handler on a
 // thread of its own, so a routed event only sets a flag and an event object; the receiver
-// runs on the event loop's thread from dispatchPending(). Every event counts as SIGINT: a
-// stopped play exits with 130 whichever way it was stopped.
+// runs on the event loop's thread from dispatchPending(). Every event counts as SIGINT: the
+// process exits with 130 whichever way it was stopped.
 
 namespace
 {
@@ -45,8 +45,11 @@ BOOL WINAPI onControl(DWORD type)
             WaitForSingleObject(g_unrouted, 4000);
         return TRUE;
     }
+    // The process ends as Windows' own handler would end it, with the status that a stopped
+    // play gives, and Linux's shell shows for SIGINT, rather than Windows' 0xC000013A, which
+    // Wine gives as 0.
     removePendingFile();
-    return FALSE; // Windows' own course: the process ends
+    ExitProcess(128 + SIGINT);
 }
 
 std::wstring wideOf(const std::string& text)

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# quorvel-render.exe under Wine, in the prefix that wine-tests.sh made for the run:
-#   render-tests.sh same STATE EXE LINUX_EXE TONESETS
+# quorvel-render.exe under Wine, in the prefix that wine-tests.sh made for the run; each
+# command takes STATE EXE LINUX_EXE TONESETS CONSOLE_CTRL_EXE:
+#   render-tests.sh same ...
 #       the table of renders, compared byte for byte with the Linux build's: every shipped set
 #       raw on standard output and as WAV, the repeat tone, the framing options, --level
-#   render-tests.sh files STATE EXE LINUX_EXE TONESETS
-#       -o onto a read-only file and into a missing folder, non-ASCII paths, the search for the
-#       tone sets without -f, and the keying options refused
-#   render-tests.sh play STATE EXE LINUX_EXE TONESETS CONSOLE_CTRL_EXE
+#   render-tests.sh files ...
+#       -o onto a read-only file and into a missing folder, Ctrl+C during a long render into a
+#       file, non-ASCII paths, the search for the tone sets without -f, the keying options
+#   render-tests.sh play ...
 #       --play on a private sound server: a DTMF and a ZVEI1 call recorded and decoded by
 #       multimon-ng, their play times, and Ctrl+C during a long play
 # Exit status 77 (skipped) only where Wine cannot run at all, with the reason.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-command=$1 state=$2 exe=$3 linux=$4 tonesets=$5
+command=$1 state=$2 exe=$3 linux=$4 tonesets=$5 ctrl=$6
 source "$here/wine-common.sh"
 use_prefix
 need_exe "$exe"
+need_exe "$ctrl"
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-render-wine.XXXXXX")
 if [[ "$command" != play ]]; then
     trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
@@ -98,6 +100,23 @@ files)
         [[ ! -e "$work/missing" ]] || fail "missing folder: something was made"
     done
 
+    # Ctrl+C 1.5 s into a render of 18000 s (~6 s, 0.8 GB): the process ends with 130, and
+    # the new file that it was to write goes with it.
+    big=$work/big
+    mkdir "$big"
+    "$wine" "$ctrl" c 1500 "$exe" -o "$big/call.raw" -t 9000000 11 >"$work/ctrl.out" 2>&1 &
+    ctrl_pid=$!
+    seen=none
+    while kill -0 $ctrl_pid 2>/dev/null; do
+        [[ "$seen" == none ]] && seen=$(ls -A "$big" | head -n 1) && seen=${seen:-none}
+        sleep 0.1
+    done
+    status=0
+    wait $ctrl_pid || status=$?
+    echo "Ctrl+C during a render: status $status; the new file, while there: $seen"
+    [[ $status == 130 ]] || fail "Ctrl+C during a render: $(cat "$work/ctrl.out")"
+    [[ -z "$(ls -A "$big")" ]] || fail "Ctrl+C during a render left $(ls -A "$big")"
+
     # Non-ASCII names in the tone-set file, the output and a message; the same bytes.
     named="$work/Città ñ"
     mkdir "$named"
@@ -157,8 +176,6 @@ files)
     done
     ;;
 play)
-    ctrl=$6
-    need_exe "$ctrl"
     TEST_DIR=$work
     source "$here/../acceptance/private-pulse.sh"
     test_traps
@@ -217,7 +234,7 @@ play)
     echo "the plays under Wine took $SECONDS s"
     ;;
 *)
-    echo "usage: render-tests.sh same|files|play STATE EXE LINUX_EXE TONESETS [CONSOLE_CTRL_EXE]" >&2
+    echo "usage: render-tests.sh same|files|play STATE EXE LINUX_EXE TONESETS CONSOLE_CTRL_EXE" >&2
     exit 2
     ;;
 esac
