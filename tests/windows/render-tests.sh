@@ -91,14 +91,18 @@ files)
         fail "read-only target: status $status"
     [[ "$(cat "$folder/call.raw")" == old && "$(ls -A "$folder")" == call.raw ]] ||
         fail "read-only target: changed, or a file was left beside it: $(ls -A "$folder")"
-    # A missing folder: the Linux build's words, and nothing made.
-    for target in "$work/missing/call.raw" "$work/missing/call.wav"; do
+    # A missing folder and a folder named like the file: the Linux build's words, and nothing
+    # made.
+    mkdir "$work/call.wav"
+    for target in "$work/missing/call.raw" "$work/missing/call.wav" "$work/call.wav"; do
         run_windows -o "$target" 123
         echo "$err"
         expected=$("$linux" -o "$target" 123 2>&1 || true)
-        [[ $status == 1 && "$err" == "$expected" ]] || fail "missing folder: expected '$expected'"
-        [[ ! -e "$work/missing" ]] || fail "missing folder: something was made"
+        [[ $status == 1 && "$err" == "$expected" ]] || fail "$target: expected '$expected'"
+        [[ ! -e "$work/missing" && -z "$(ls -A "$work/call.wav")" ]] ||
+            fail "$target: something was made"
     done
+    rmdir "$work/call.wav"
 
     # Ctrl+C 1.5 s into a render of 18000 s (~6 s, 0.8 GB): the process ends with 130, and
     # the new file that it was to write goes with it.
