@@ -4,7 +4,8 @@
 #                                    to STATE; where Wine cannot run at all, writes why instead
 #   wine-tests.sh prefix_end STATE   stops the prefix's wineserver and removes the folder
 #   wine-tests.sh unit STATE EXE     runs a GoogleTest executable
-#   wine-tests.sh play STATE EXE     winmm_play.exe on a private sound server: the device list,
+#   wine-tests.sh play STATE EXE     winmm_play.exe on a private sound server, in a fresh prefix
+#                                    of its own (see fresh_prefix): the device list,
 #                                    a DTMF call on the default output and one on a named output
 #                                    recorded from the null sink's monitor and decoded with
 #                                    multimon-ng, the play time, and an unknown output's report
@@ -23,13 +24,8 @@ prefix)
         exit 77
     fi
     dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-wine.XXXXXX")
-    mkdir "$dir/prefix"
-    # A wineserver that stays until prefix_end: without it each test's first Wine process
-    # starts the server and Wine's services again, seconds every time on a loaded machine.
-    WINEPREFIX="$dir/prefix" "$wineserver" -p </dev/null >/dev/null 2>&1 || true
-    if ! WINEPREFIX="$dir/prefix" timeout 100 "$wine" wineboot -i >"$dir/wineboot.log" 2>&1; then
+    if ! make_prefix "$dir"; then
         echo "unusable: wineboot failed: $(tail -n 3 "$dir/wineboot.log" | tr '\n' ' ')" >"$state"
-        WINEPREFIX="$dir/prefix" "$wineserver" -k 2>/dev/null || true
         rm -rf "$dir"
         cat "$state" >&2
         exit 77
@@ -41,7 +37,7 @@ prefix_end)
     line=$(cat "$state" 2>/dev/null || true)
     rm -f "$state"
     if [[ -n "$line" && "$line" != unusable:* ]]; then
-        WINEPREFIX=$line timeout 30 "$wineserver" -k 2>/dev/null || true
+        end_prefix "$line"
         rm -rf "$(dirname "$line")"
     fi
     ;;
@@ -69,6 +65,8 @@ play)
     # The start-up counts and the outputs by name, as winmm sees the private server.
     SECONDS=0
     TEST_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-winmm.XXXXXX")
+    fresh_prefix "$TEST_DIR"
+    trap 'status=$?; end_prefix "$WINEPREFIX"; (exit $status); test_cleanup' EXIT
     run=$TEST_DIR/run
     wine_run "$run" "$exe" --list
     list=$(cat "$run.txt")
