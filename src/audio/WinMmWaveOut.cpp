@@ -8,6 +8,7 @@
 // clang-format off
 #include <windows.h>
 #include <mmsystem.h>
+#include <mmddk.h> // DRVM_MAPPER_PREFERRED_GET
 // clang-format on
 
 namespace
@@ -71,6 +72,12 @@ WinMmWaveOut::Device* WinMmWaveOut::find(WaveHandle handle)
 
 std::vector<OutputDevice> WinMmWaveOut::outputDevices()
 {
+    // The mapper's preferred device is the one that WAVE_MAPPER plays on.
+    DWORD preferred = WAVE_MAPPER, flags = 0;
+    const auto mapper = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(WAVE_MAPPER));
+    if (waveOutMessage(mapper, DRVM_MAPPER_PREFERRED_GET, reinterpret_cast<DWORD_PTR>(&preferred),
+                       reinterpret_cast<DWORD_PTR>(&flags)) != MMSYSERR_NOERROR)
+        preferred = WAVE_MAPPER;
     std::vector<OutputDevice> devices;
     const UINT count = waveOutGetNumDevs();
     for (UINT id = 0; id < count; ++id) {
@@ -80,6 +87,7 @@ std::vector<OutputDevice> WinMmWaveOut::outputDevices()
         OutputDevice device;
         device.name = utf8(caps.szPname);
         device.description = device.name;
+        device.isDefault = id == preferred;
         devices.push_back(std::move(device));
     }
     return devices;

@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include "PathText.h"
 #include "ProcessSignals.h"
 
 #include <utility>
@@ -22,7 +23,7 @@ void disarmSignals()
 } // namespace
 
 OutputFile::OutputFile(std::string path)
-    : m_path(std::move(path)), m_writer(m_path, SafeFileWriter::Special::WriteInPlace)
+    : m_path(std::move(path)), m_writer(pathFromText(m_path), SafeFileWriter::Special::WriteInPlace)
 {
 }
 

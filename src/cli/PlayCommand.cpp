@@ -1,9 +1,8 @@
 #include "PlayCommand.h"
 
 #include "EventPump.h"
-#include "KeyedCall.h"
+#include "KeyedSound.h"
 #include "PlaybackCycle.h"
-#include "PttLine.h"
 #include "RadioOptions.h"
 #include "RenderCommand.h"
 #include "Renderer.h"
@@ -12,7 +11,8 @@
 #include "WaveOut.h"
 #include "modTone.h"
 
-#include <optional>
+#include <functional>
+#include <memory>
 #include <ostream>
 
 namespace
@@ -34,12 +34,13 @@ public:
     PlaybackCycle& cycle() { return m_cycle; }
     int signal() const { return m_signal; }
 
-    void stop(int signal, KeyedCall* call)
+    // stopCall, if any, stops the keyed call and releases its line.
+    void stop(int signal, const std::function<void()>& stopCall)
     {
         if (m_signal == 0)
             m_signal = signal;
-        if (call)
-            call->stop();
+        if (stopCall)
+            stopCall();
         m_cycle.requestStop(); // ends the cycle's wait when it is waiting
         m_services.events.wakeUp();
     }
@@ -54,11 +55,13 @@ private:
 class Watching
 {
 public:
-    Watching(StopSignals* stopSignals, SignalledPlay& play, KeyedCall* call)
+    Watching(StopSignals* stopSignals, SignalledPlay& play, std::function<void()> stopCall = {})
         : m_signals(stopSignals)
     {
         if (m_signals)
-            m_signals->deliverTo([&play, call](int signal) { play.stop(signal, call); });
+            m_signals->deliverTo([&play, stopCall = std::move(stopCall)](int signal) {
+                play.stop(signal, stopCall);
+            });
     }
     ~Watching()
     {
@@ -71,21 +74,6 @@ public:
 private:
     StopSignals* m_signals;
 };
-
-// The sound keyed on the line: false when something failed, reported on err.
-bool keyedSound(SignalledPlay& play, const std::string& sequence, double soundMs,
-                const RadioOptions& radio, const PlayServices& services, std::ostream& err)
-{
-    KeyedCall call(play.cycle(), services.events, services.ticks, radio, services.lines,
-                   [&err](const std::string& why) { err << kProgram << why << '\n'; });
-    // Until the line is keyed a signal takes its own course: nothing is on the air, and the
-    // open of a device or the wait for the lock ends at once.
-    if (!call.prepare(soundMs))
-        return false;
-    std::optional<Watching> watching;
-    call.send(sequence, [&] { watching.emplace(services.stopSignals, play, &call); });
-    return !call.failed();
-}
 
 } // namespace
 
@@ -106,9 +94,13 @@ int runPlay(modTone& m, const std::string& sequence, int toneSetIndex, const Rad
     try {
         if (radio.ptt) {
             const double soundMs = samplesNeeded(m, sequence) * 1000.0 / m.SampleRate;
-            ok = keyedSound(play, sequence, soundMs, radio, services, err);
+            ok = keyedSound(play.cycle(), sequence, soundMs, radio, services, err,
+                            [&](std::function<void()> stopCall) {
+                                return std::make_shared<Watching>(services.stopSignals, play,
+                                                                  std::move(stopCall));
+                            });
         } else {
-            const Watching watching(services.stopSignals, play, nullptr);
+            const Watching watching(services.stopSignals, play);
             play.cycle().SuonaSequenza(sequence);
         }
     } catch (const std::exception& e) { // the line is released by now

@@ -3,6 +3,7 @@
 #include "DtmfTable.h"
 #include "OutputChoice.h"
 #include "OutputFile.h"
+#include "PathText.h"
 #include "PcmOutput.h"
 #include "PlayCommand.h"
 #include "PlaybackCycle.h"
@@ -102,14 +103,14 @@ std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog&
     const auto shown = [](const std::filesystem::path& path) {
         std::error_code ec;
         const std::filesystem::path where = std::filesystem::absolute(path, ec);
-        return "'" + (ec ? path.string() : where.string()) + "'";
+        return "'" + pathText(ec ? path : where) + "'";
     };
     std::optional<std::filesystem::path> found;
     std::error_code ec;
     if (named) {
-        found = *options.toneSetsFile;
+        found = pathFromText(*options.toneSetsFile);
         if (!std::filesystem::exists(*found, ec)) {
-            err << kProgram << "tone-set file '" << found->string() << "' not found\n";
+            err << kProgram << "tone-set file '" << pathText(*found) << "' not found\n";
             return 1;
         }
     } else {
@@ -129,12 +130,12 @@ std::optional<int> loadToneSetFile(const RenderOptions& options, ToneSetCatalog&
     const std::filesystem::path& path = *found;
     const ToneSetLoadResult result = LoadToneSets(tones, catalog, path);
     if (named && !result.fileRead) {
-        err << kProgram << "cannot read tone-set file '" << path.string()
+        err << kProgram << "cannot read tone-set file '" << pathText(path)
             << "': " << result.readError << '\n';
         return 1;
     }
     for (const std::string& problem : result.problems.lines())
-        err << kProgram << "warning: " << path.string() << ": " << problem << '\n';
+        err << kProgram << "warning: " << pathText(path) << ": " << problem << '\n';
     if (result.fileRead)
         read = shown(path);
     else

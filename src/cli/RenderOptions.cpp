@@ -5,6 +5,7 @@
 #include "OptionTable.h"
 #include "RadioOptions.h"
 #include "SequenceText.h"
+#include "ToneSetSearchPaths.h"
 
 namespace
 {
@@ -49,9 +50,7 @@ parseRenderOptions(const std::vector<std::string>& arguments)
          "Print the tone sets: index, name and default duration, tab-separated; the file read "
          "is named on standard error.",
          ""},
-        {"f,tonesets",
-         "Tone-set file to read (default: the first TONESETS.INI in the current directory, "
-         "$XDG_DATA_HOME/quorvel, then each $XDG_DATA_DIRS entry's quorvel folder).",
+        {"f,tonesets", std::string("Tone-set file to read (default: ") + kToneSetSearchHelp + ").",
          "FILE"},
         {"play", "Play the sequence on the default audio output and print the measured play time.",
          ""},

@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+const char* const kToneSetSearchHelp =
+    "the first TONESETS.INI in the current directory, $XDG_DATA_HOME/quorvel, then each "
+    "$XDG_DATA_DIRS entry's quorvel folder";
+
 // The XDG base directories: the current folder first (the window's own, where it keeps its
 // settings), then the user's data folder, then the system's, where the package installs it.
 std::vector<std::filesystem::path> toneSetSearchPaths()

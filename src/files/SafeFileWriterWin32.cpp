@@ -93,8 +93,10 @@ int SafeFileWriter::createBeside(const struct stat*)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::filesystem::path name = besideName(m_target);
-        const HANDLE file = CreateFileW(widePath(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Shared for deletion: a Ctrl+C that ends the process removes it from another thread.
+        const HANDLE file =
+            CreateFileW(widePath(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             m_fd = descriptorOf(file);
             if (m_fd < 0)

@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "FileBytes.h"
+#include "PathText.h"
 #include "SettingsRecord.h"
 #include "SettingsTarget.h"
 
@@ -120,7 +121,7 @@ private:
     void reportRecoveryFailure(const char* what, const std::string& reason)
     {
         if (m_failure.empty())
-            m_failure = "The settings file " + m_path.string() + " " + what + ": " + reason + ".";
+            m_failure = "The settings file " + pathText(m_path) + " " + what + ": " + reason + ".";
     }
 
     SettingsTarget& m_target;
@@ -148,7 +149,7 @@ SettingsSaveResult SaveSettings(const SettingsTarget& target, const std::filesys
     SettingsSaveResult result;
     const std::string reason = writeFileBytes(path, record);
     if (!reason.empty())
-        result.message = "The settings file " + path.string() + " cannot be written: " + reason +
+        result.message = "The settings file " + pathText(path) + " cannot be written: " + reason +
                          ".\nThe window's settings of this run are not saved.";
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "FieldReader.h"
 #include "FileBytes.h"
+#include "PathText.h"
 #include "ToneSetSelector.h"
 
 #include <optional>
@@ -138,7 +139,7 @@ ToneSetLoadResult LoadToneSets(ToneTable& tones, ToneSetSelector& selector,
     const FileBytes file = readFileBytes(path);
     if (!file.ok) {
         result.readError = file.reason;
-        result.problems.add("Cannot read " + path.string() + ": " + file.reason +
+        result.problems.add("Cannot read " + pathText(path) + ": " + file.reason +
                             ". Forced DTMF only.");
         return result;
     }

@@ -74,6 +74,11 @@ std::optional<std::string> readRadioOptions(const OptionTable& table, RadioOptio
                                             const char* playOption)
 {
     OptionReader read(table);
+    if (const std::string why = keyingUnavailable(); !why.empty()) {
+        for (const char* name : {"ptt", "ptt-lead", "ptt-tail", "ptt-timeout", "ptt-wait"})
+            if (read.isSet(name))
+                return std::string("--") + name + ": " + why;
+    }
     constexpr double kAny = OptionReader::kAny;
     CallFraming& framing = options.framing;
     read.number("lead-in", framing.leadInMs, 0, kAny);

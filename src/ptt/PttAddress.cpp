@@ -163,3 +163,8 @@ std::unique_ptr<PttLine> makePttLine(const PttAddress& address)
         return HamlibPtt::direct(address.model, address.path, address.baud, address.verbose);
     return std::make_unique<SerialPtt>(address.path, address.pin, address.invert, address.other);
 }
+
+std::string keyingUnavailable()
+{
+    return {};
+}

@@ -33,3 +33,6 @@ std::variant<PttAddress, std::string> parsePttAddress(std::string_view text);
 
 // A line for the address, not yet opened.
 std::unique_ptr<PttLine> makePttLine(const PttAddress& address);
+
+// Empty where lines can key a radio; otherwise why not, for every keying option's error.
+std::string keyingUnavailable();

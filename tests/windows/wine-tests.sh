@@ -4,7 +4,8 @@
 #                                    to STATE; where Wine cannot run at all, writes why instead
 #   wine-tests.sh prefix_end STATE   stops the prefix's wineserver and removes the folder
 #   wine-tests.sh unit STATE EXE     runs a GoogleTest executable
-#   wine-tests.sh play STATE EXE     winmm_play.exe on a private sound server: the device list,
+#   wine-tests.sh play STATE EXE     winmm_play.exe on a private sound server, in a fresh prefix
+#                                    of its own (see fresh_prefix): the device list,
 #                                    a DTMF call on the default output and one on a named output
 #                                    recorded from the null sink's monitor and decoded with
 #                                    multimon-ng, the play time, and an unknown output's report
@@ -12,43 +13,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 command=$1 state=$2
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-wine=""
-for candidate in /usr/lib/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
-    [[ -n "$candidate" && -x "$candidate" ]] && { wine=$candidate; break; }
-done
-wineserver=$(dirname "${wine:-/usr/lib/wine/wine64}")/wineserver
-[[ -x "$wineserver" ]] || wineserver=$(command -v wineserver || echo wineserver)
-
-# The prefix made for this run, or a skip with the reason Wine could not run.
-use_prefix() {
-    local line
-    line=$(cat "$state" 2>/dev/null || echo "unusable: no Wine prefix was made (windows_wine_prefix did not run)")
-    if [[ "$line" == unusable:* ]]; then
-        echo "SKIPPED: Wine cannot run here: ${line#unusable: }" >&2
-        exit 77
-    fi
-    export WINEPREFIX=$line
-}
-
-# Runs EXE under Wine with its output in the files OUT.out and OUT.err, then shows them: the
-# services that Wine starts for a program inherit its descriptors and can hold a pipe open
-# for seconds after the program has ended.
-wine_run() {
-    local out=$1 status=0
-    shift
-    timeout 280 "$wine" "$@" >"$out.out" 2>"$out.err" || status=$?
-    tr -d '\r' <"$out.out" >"$out.txt"
-    return $status
-}
-
-need_exe() {
-    if [[ ! -f "$1" ]]; then
-        echo "$1 is missing: build the Windows tree first (make windows)" >&2
-        exit 1
-    fi
-}
+source "$here/wine-common.sh"
 
 case "$command" in
 prefix)
@@ -59,13 +24,8 @@ prefix)
         exit 77
     fi
     dir=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-wine.XXXXXX")
-    mkdir "$dir/prefix"
-    # A wineserver that stays until prefix_end: without it each test's first Wine process
-    # starts the server and Wine's services again, seconds every time on a loaded machine.
-    WINEPREFIX="$dir/prefix" "$wineserver" -p </dev/null >/dev/null 2>&1 || true
-    if ! WINEPREFIX="$dir/prefix" timeout 100 "$wine" wineboot -i >"$dir/wineboot.log" 2>&1; then
+    if ! make_prefix "$dir"; then
         echo "unusable: wineboot failed: $(tail -n 3 "$dir/wineboot.log" | tr '\n' ' ')" >"$state"
-        WINEPREFIX="$dir/prefix" "$wineserver" -k 2>/dev/null || true
         rm -rf "$dir"
         cat "$state" >&2
         exit 77
@@ -77,7 +37,7 @@ prefix_end)
     line=$(cat "$state" 2>/dev/null || true)
     rm -f "$state"
     if [[ -n "$line" && "$line" != unusable:* ]]; then
-        WINEPREFIX=$line timeout 30 "$wineserver" -k 2>/dev/null || true
+        end_prefix "$line"
         rm -rf "$(dirname "$line")"
     fi
     ;;
@@ -105,6 +65,8 @@ play)
     # The start-up counts and the outputs by name, as winmm sees the private server.
     SECONDS=0
     TEST_DIR=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-winmm.XXXXXX")
+    fresh_prefix "$TEST_DIR"
+    trap 'status=$?; end_prefix "$WINEPREFIX"; (exit $status); test_cleanup' EXIT
     run=$TEST_DIR/run
     wine_run "$run" "$exe" --list
     list=$(cat "$run.txt")
