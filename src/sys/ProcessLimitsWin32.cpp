@@ -1,9 +1,8 @@
 #include "ProcessLimits.h"
 
-#include <windows.h>
-
 #include <cerrno>
 #include <cstring>
+#include <windows.h>
 
 namespace
 {
