@@ -91,6 +91,16 @@ caption_ms() {
     return 1
 }
 
+# 0. The options: keying a radio is refused, with exit status 2; --help is printed.
+status=0
+"$wine" "$exe" --ptt cm108:auto >"$TEST_DIR/options.out" 2>"$TEST_DIR/options.err" || status=$?
+said=$(grep -v '^ALSA lib\|trace:' "$TEST_DIR/options.err" | tr -d '\r' | head -n 1)
+echo "--ptt: exit status $status, '$said'"
+[[ $status == 2 && "$said" == "quorvel: keying a radio is not available on Windows yet" ]] ||
+    { echo "expected exit status 2 and the refusal" >&2; exit 1; }
+"$wine" "$exe" --help >"$TEST_DIR/options.out" 2>/dev/null
+grep -q -- '--user-folder' "$TEST_DIR/options.out" || { echo "--help lists no --user-folder" >&2; exit 1; }
+
 # 1. No TONESETS.INI: its box, titled as the caption, comes before the window is shown.
 run=$TEST_DIR/nosets
 start "$run" "" nosets
@@ -170,4 +180,30 @@ frame_x=$(cut -d, -f1 <<<"$saved") frame_y=$(cut -d, -f2 <<<"$saved")
     { echo "the saved position does not follow the move" >&2; exit 1; }
 [[ "$saved" == "$frame_x,$frame_y,1,\"$(printf '5%.0s' {1..30})\",\"250\",\"70\",\"300\",0" ]] ||
     { echo "the rest of Quorvel.ini changed" >&2; exit 1; }
+
+# 6. The end of the session saves what was typed, as a close does.
+run=$TEST_DIR/session
+start "$run" '0,0,0,"12","100","60","300",0'
+find_window
+keys End 3 4
+timeout 60 "$wine" wineboot --end-session
+wait_exit "$APP" 20 || { echo "the window outlived the session" >&2; exit 1; }
+echo "Quorvel.ini after the end of the session: $(tr -d '\r' <"$run/Quorvel.ini")"
+[[ "$(cat "$run/Quorvel.ini")" == '0,0,0,"1234","100","60","300",0'$'\r' ]] ||
+    { echo "the end of the session did not save what was typed" >&2; exit 1; }
+
+# 7. --user-folder: the window runs in %APPDATA%\Quorvel, with the TONESETS.INI beside the
+# program copied there on the first start.
+program=$TEST_DIR/program
+mkdir "$program"
+cp "$exe" "$tonesets" "$program/"
+user_folder="$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Quorvel"
+rm -rf "$user_folder"
+(cd "$TEST_DIR" && exec "$wine" "$program/quorvel.exe" --user-folder >/dev/null 2>"$TEST_DIR/user.log") &
+APP=$!
+TEST_PIDS+=("$APP")
+find_window
+cmp "$tonesets" "$user_folder/TONESETS.INI" || { echo "TONESETS.INI was not copied" >&2; exit 1; }
+close_and_expect_ini "$user_folder" '0,0,2,"0123456789ABCDEF","70","0","300",0'
+rm -rf "$user_folder"
 echo "the window under Wine: all passed"
