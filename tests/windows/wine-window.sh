@@ -146,6 +146,18 @@ find_window
 keys Tab Tab Tab Tab Home Down Down
 close_and_expect_ini "$run" '0,0,2,"1","70","25","300",1'
 
+# A greyed option (2, from the file) is ticked by a click, and cleared by the next.
+run=$TEST_DIR/option
+start "$run" '0,0,2,"1","70","25","300",2'
+find_window
+keys Tab Tab Tab Tab Tab space
+close_and_expect_ini "$run" '0,0,2,"1","70","25","300",1'
+run=$TEST_DIR/option2
+start "$run" '0,0,2,"1","70","25","300",2'
+find_window
+keys Tab Tab Tab Tab Tab space space
+close_and_expect_ini "$run" '0,0,2,"1","70","25","300",0'
+
 # 4. During a 10 s play: a close is refused with its box, and Escape stops the play.
 run=$TEST_DIR/long
 start "$run" "0,0,1,\"$(printf '5%.0s' {1..30})\",\"250\",\"70\",\"300\",0"

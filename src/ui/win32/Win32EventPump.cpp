@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-Win32EventPump::Win32EventPump() : m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+Win32EventPump::Win32EventPump() : m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+{
+}
 
 Win32EventPump::~Win32EventPump()
 {

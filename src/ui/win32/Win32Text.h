@@ -1,16 +1,15 @@
 #pragma once
 
-#include <windows.h>
-
 #include <string>
+#include <windows.h>
 
 // The handlers' texts are UTF-8; Win32's wide calls take UTF-16.
 inline std::wstring widen(const std::string& text)
 {
     if (text.empty())
         return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;

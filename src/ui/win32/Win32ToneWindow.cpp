@@ -4,9 +4,8 @@
 #include "ToneSetNames.h"
 #include "Win32Text.h"
 
-#include <commctrl.h>
-
 #include <cmath>
+#include <commctrl.h>
 
 namespace
 {
@@ -41,8 +40,8 @@ const Design kDesign[] = {
     {Win32ToneWindow::cmdTone, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, L"Send Sequence", 0,
      L"Invia sequenza", 100, 845, 1450, 350},
     {Win32ToneWindow::Text2, L"EDIT", kBox, L"50", 4, L"Durata di un tono", 3400, 570, 470, 285},
-    {Win32ToneWindow::Text3, L"EDIT", kBox, L"0", 3, L"Pausa tra un tono e l'altro", 3010, 920,
-     375, 285},
+    {Win32ToneWindow::Text3, L"EDIT", kBox, L"0", 3, L"Pausa tra un tono e l'altro", 3010, 920, 375,
+     285},
     {Win32ToneWindow::cmbTone, L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, L"", 0,
      L"Impostazione tipo di toni", 50, 210, 1575, 315},
     {Win32ToneWindow::chkE, L"BUTTON", WS_TABSTOP | BS_3STATE, L"Use repeat tone", 0,
@@ -112,15 +111,15 @@ bool Win32ToneWindow::create(HINSTANCE instance)
     windowClass.lpfnWndProc = &Win32ToneWindow::windowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        16, 16, LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);
 
-    m_window = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", kStyle | WS_CLIPCHILDREN,
-                               0, 0, 100, 100, nullptr, nullptr, instance, this);
+    m_window = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", kStyle | WS_CLIPCHILDREN, 0,
+                               0, 100, 100, nullptr, nullptr, instance, this);
     if (!m_window)
         return false;
     m_dpi = GetDpiForWindow(m_window);
@@ -135,9 +134,9 @@ void Win32ToneWindow::createControls(HINSTANCE instance)
 {
     for (const Design& design : kDesign) {
         const HWND control = CreateWindowExW(
-            0, design.className, design.text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | design.style,
-            0, 0, 0, 0, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
-            instance, nullptr);
+            0, design.className, design.text,
+            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | design.style, 0, 0, 0, 0, m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
         if (design.limit > 0) {
             SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(design.limit), 0);
             SetWindowSubclass(control, &Win32ToneWindow::boxProc, 0,
@@ -151,10 +150,10 @@ void Win32ToneWindow::createControls(HINSTANCE instance)
 
 void Win32ToneWindow::createToolTips(HINSTANCE instance)
 {
-    m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
-                                 instance, nullptr);
+    m_toolTips =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, instance, nullptr);
     for (const Design& design : kDesign) {
         if (!design.toolTip)
             continue;

@@ -4,9 +4,8 @@
 #include "PlainCyclePlayer.h"
 #include "frmTone.h"
 
-#include <windows.h>
-
 #include <array>
+#include <windows.h>
 
 class Messages;
 class PlaybackCycle;
@@ -21,8 +20,19 @@ public:
     // The controls: the focus order first (the order of creation is the order of Tab), then
     // the labels, which lie beneath the others where they overlap.
     enum Id : int {
-        Text1 = 100, cmdTone, Text2, Text3, cmbTone, chkE, Text4,
-        Label6, Label5, Label4, Label3, Label2, Label1
+        Text1 = 100,
+        cmdTone,
+        Text2,
+        Text3,
+        cmbTone,
+        chkE,
+        Text4,
+        Label6,
+        Label5,
+        Label4,
+        Label3,
+        Label2,
+        Label1
     };
 
     Win32ToneWindow(modTone& module, PlaybackCycle& cycle, Messages& messages);

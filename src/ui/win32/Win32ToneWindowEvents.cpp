@@ -9,7 +9,8 @@ LRESULT CALLBACK Win32ToneWindow::windowProc(HWND window, UINT message, WPARAM w
 {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<Win32ToneWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || !self->m_window)

@@ -1,7 +1,6 @@
 // What the handlers read and set of the window's controls.
-#include "Win32ToneWindow.h"
-
 #include "Win32Text.h"
+#include "Win32ToneWindow.h"
 
 #include <cmath>
 

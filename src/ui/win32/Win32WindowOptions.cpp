@@ -21,8 +21,8 @@ namespace
 // The options with which the Linux window keys a radio.
 bool keysARadio(std::string_view option)
 {
-    for (std::string_view name : {"--ptt", "--ptt-lead", "--ptt-tail", "--ptt-timeout",
-                                  "--ptt-wait"}) {
+    for (std::string_view name :
+         {"--ptt", "--ptt-lead", "--ptt-tail", "--ptt-timeout", "--ptt-wait"}) {
         if (option == name || (option.starts_with(name) && option.substr(name.size(), 1) == "="))
             return true;
     }

@@ -10,7 +10,7 @@ struct Win32WindowOptions {
     bool version = false;
     bool userFolder = false;
     std::string device; // --device NAME: the output the window plays on
-    std::string error; // a usage error, for exit status 2
+    std::string error;  // a usage error, for exit status 2
 };
 
 Win32WindowOptions parseWin32WindowOptions(const std::vector<std::string>& arguments);

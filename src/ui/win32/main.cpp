@@ -15,9 +15,8 @@
 #include "modTone.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
-
 #include <cstdio>
+#include <shellapi.h>
 #include <string>
 #include <vector>
 
