@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <commctrl.h>
+#include <initializer_list>
 
 namespace
 {
@@ -168,22 +169,27 @@ void Win32ToneWindow::createToolTips(HINSTANCE instance)
 }
 
 // The window font of the Qt window (an Arial-wide face at 10 pixels, which every text fits at
-// its box's size), and the sequence box's "MS Sans Serif" 8.25 points bold.
+// its box's size), and the sequence box's "MS Sans Serif" 8.25 points bold. That face is a
+// bitmap font, which Wine draws without the bold; its TrueType successor comes first.
 void Win32ToneWindow::makeFonts()
 {
     if (m_windowFont)
         DeleteObject(m_windowFont);
     if (m_sequenceFont)
         DeleteObject(m_sequenceFont);
-    const wchar_t* family = L"MS Shell Dlg 2";
-    for (const wchar_t* choice : {L"Liberation Sans", L"Arimo", L"Arial"}) {
-        if (installed(choice)) {
-            family = choice;
-            break;
+    const auto firstInstalled = [](std::initializer_list<const wchar_t*> families) {
+        for (const wchar_t* family : families) {
+            if (installed(family))
+                return family;
         }
-    }
-    m_windowFont = makeFont(family, MulDiv(10, static_cast<int>(m_dpi), 96), false);
-    m_sequenceFont = makeFont(L"MS Sans Serif", MulDiv(825, static_cast<int>(m_dpi), 7200), true);
+        return L"MS Shell Dlg 2";
+    };
+    const int dpi = static_cast<int>(m_dpi);
+    m_windowFont = makeFont(firstInstalled({L"Liberation Sans", L"Arimo", L"Arial"}),
+                            MulDiv(10, dpi, 96), false);
+    m_sequenceFont = makeFont(firstInstalled({L"Microsoft Sans Serif", L"Liberation Sans", L"Arimo",
+                                              L"Arial", L"MS Sans Serif"}),
+                              MulDiv(825, dpi, 7200), true);
 }
 
 int Win32ToneWindow::pixels(double twips) const
