@@ -4,22 +4,19 @@
 # sequence sent with Enter and decoded from the recording, the presets of the selector,
 # Escape during a long play, the close refusal's box, and Quorvel.ini byte for byte after a
 # close and after a move.
-#   wine-window.sh STATE EXE TONESETS     STATE: the Wine prefix's state file (wine-tests.sh)
+#   wine-window.sh EXE TONESETS
+# The window runs in a Wine prefix of its own, made on the private display: Wine binds a
+# prefix's desktop to the display of the process that starts it, and the session's end, which
+# this test asks for, reaches every window of a prefix.
 # Exit status 77 (skipped) only where Wine cannot run at all.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-state=$1 exe=$(realpath "$2") tonesets=$(realpath "$3")
+exe=$(realpath "$1") tonesets=$(realpath "$2")
 # Wine traces each message box with its text, which no X client can read from the box.
-export WINEDEBUG=-all,+msgbox WINEDLLOVERRIDES="mscoree,mshtml="
+trace="-all,+msgbox"
+export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
 [[ -x "$wine" ]] || wine=$(command -v wine64 || command -v wine)
-
-line=$(cat "$state" 2>/dev/null || echo "unusable: no Wine prefix was made")
-if [[ "$line" == unusable:* ]]; then
-    echo "SKIPPED: Wine cannot run here: ${line#unusable: }" >&2
-    exit 77
-fi
-export WINEPREFIX=$line
 [[ -f "$exe" ]] || { echo "$exe is missing: build the Windows tree first (make windows)" >&2; exit 1; }
 
 source "$here/../acceptance/private-pulse.sh"
@@ -30,6 +27,19 @@ mkdir "$TEST_DIR/x"
 private_x_start "$TEST_DIR/x"
 sink=quorvel_wine_window
 private_pulse_start "$sink"
+state=$TEST_DIR/wine-prefix.txt
+end_prefix() {
+    local status=$?
+    set +e
+    "$here/wine-tests.sh" prefix_end "$state"
+    (exit $status)
+    test_cleanup
+}
+trap end_prefix EXIT
+status=0
+"$here/wine-tests.sh" prefix "$state" >/dev/null || status=$?
+((status == 0)) || exit $status
+export WINEPREFIX=$(cat "$state") WINEDEBUG=$trace
 
 APP=""
 # Starts the window in a fresh folder RUN, with Quorvel.ini holding INI (none when empty)
@@ -129,7 +139,12 @@ record_monitor_stop
 echo "caption after the Send: $(caption)"
 # Three tones and two pauses (each segment one sample longer): 420 ms of sound.
 ((ms >= 415 && ms < 1500)) || { echo "a play time of $ms ms for 420 ms of sound" >&2; exit 1; }
-expect_dtmf_decode "$PRIVATE_PULSE_RECORDING" 159 "Enter in the sequence box:"
+decoded=$(multimon-ng -q -t raw -a DTMF "$PRIVATE_PULSE_RECORDING" 2>/dev/null |
+    sed -n 's/^DTMF: //p' | tr -d '\n')
+echo "Enter in the sequence box: DTMF decode $decoded"
+# Under Wine on a loaded machine a stream can stall inside a tone, which then decodes twice;
+# the symbols and their order must be those typed.
+[[ "$(tr -s '0-9A-F*#' <<<"$decoded")" == 159 ]] || { echo "expected 159" >&2; exit 1; }
 close_and_expect_ini "$run" '0,0,0,"159","100","60","300",0'
 
 # 3. The presets: a file set with a pause and the option ticked, then DTMF1 and DTMF2 (the
