@@ -138,11 +138,11 @@ void Win32ToneWindow::createControls(HINSTANCE instance)
             0, design.className, design.text,
             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | design.style, 0, 0, 0, 0, m_window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), instance, nullptr);
-        if (design.limit > 0) {
+        if (design.limit > 0)
             SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(design.limit), 0);
+        if (design.limit > 0 || design.id == cmbTone)
             SetWindowSubclass(control, &Win32ToneWindow::boxProc, 0,
                               reinterpret_cast<DWORD_PTR>(this));
-        }
     }
     appendEntry(std::string(kDtmf1EntryText));
     appendEntry(std::string(kDtmf2EntryText));

@@ -89,6 +89,8 @@ void Win32ToneWindow::command(int id, int code)
     case cmbTone:
         if (code == CBN_DROPDOWN) {
             m_indexAtDrop = listIndex();
+        } else if (code == CBN_CLOSEUP) {
+            m_indexAtDrop = -2; // the pick, if any, has been handled
         } else if (code == CBN_SELCHANGE) {
             m_form.cmbTone_Click();
         } else if (code == CBN_SELENDOK && listIndex() == m_indexAtDrop) {
@@ -152,6 +154,12 @@ LRESULT Win32ToneWindow::handleBox(HWND box, UINT message, WPARAM wParam, LPARAM
             m_form.Text4_Click();
         return result;
     }
+    case WM_MOUSEWHEEL:
+        // The wheel may change the set only once the selector has the focus: rolling over it
+        // must not overwrite a duration with a preset.
+        if (id == cmbTone && GetFocus() != box)
+            return SendMessageW(m_window, message, wParam, lParam);
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(box, &Win32ToneWindow::boxProc, 0);
         break;

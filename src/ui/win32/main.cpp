@@ -1,6 +1,5 @@
 // quorvel.exe: the window on Win32. The start-up check of the sound devices comes first; a
 // machine without one gets its message and no window.
-#include "HeldMessages.h"
 #include "OutputChoice.h"
 #include "OutputReportMessages.h"
 #include "PlaybackCycle.h"
@@ -95,8 +94,7 @@ int main()
         device.setOutputDevice(options.device);
     }
     SteadyTickCounter ticks;
-    Win32MessageBoxes boxes;
-    HeldMessages messages(boxes);
+    Win32MessageBoxes messages;
     OutputReportMessages cycleMessages(messages, device, options.device);
     Win32EventPump events;
     PlaybackCycle cycle(module, device, ticks,
@@ -113,7 +111,7 @@ int main()
     }
     events.setDialogWindow(window.handle());
     window.form().Form_Load();
-    boxes.setOwner(window.handle());
+    messages.setOwner(window.handle());
     window.show();
     return runMessageLoop(events);
 }
