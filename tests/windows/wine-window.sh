@@ -135,6 +135,9 @@ echo "client area: $size"
 record_monitor_start "$sink"
 keys 1 5 9 Return
 ms=$(caption_ms 400)
+# Wine's sound stream buffers what it was given: the last tone reaches the sink's monitor
+# well after the done flag that ended the wait.
+sleep 1.5
 record_monitor_stop
 echo "caption after the Send: $(caption)"
 # Three tones and two pauses (each segment one sample longer): 420 ms of sound.
