@@ -70,9 +70,11 @@ uninstall_entry() {
     wine_out reg query "$key" | sed -n 's/^    \([^ ]*\)    \(REG_[A-Z_]*\)    /\1 \2 /p' | sort
 }
 
-# The prefix's files, less the Temp folders that Wine and the installers keep for themselves.
+# The prefix's files, less the Temp folders that Wine and the installers keep for themselves
+# and the system folder, which Wine goes on filling while a new prefix settles (windows/inf).
 drive_files() {
-    (cd "$WINEPREFIX/drive_c" && find . | grep -v '/Temp\(/\|$\)' | sort)
+    (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -print |
+        grep -v '/Temp\(/\|$\)' | sort)
 }
 
 # Waits up to SECONDS for COMMAND to succeed.
