@@ -43,7 +43,8 @@ build-dev: deps
 	cmake --build --preset dev -j $(JOBS)
 
 # The Windows build, cross-built with MinGW-w64 into build/windows: the layers that have no
-# Linux library under them, and their tests (run under Wine by make test).
+# Linux library under them, and their tests (run under Wine by make test); with both programs
+# built, the installer Quorvel-VERSION-setup.exe (NSIS) and Quorvel-VERSION-windows.zip.
 windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)

@@ -16,8 +16,9 @@ packages=(
     desktop-file-utils appstream groff-base
     dpkg-dev lintian file gzip man-db
     # The Windows build (make windows) and its tests, run under Wine: MinGW-w64 with posix
-    # threads, GoogleTest's source to build for it, and 64-bit Wine.
-    g++-mingw-w64-x86-64-posix googletest wine64
+    # threads, GoogleTest's source to build for it, and 64-bit Wine. Its installer: NSIS, and
+    # icoutils for the .ico; unzip reads the zip back in the tests.
+    g++-mingw-w64-x86-64-posix googletest wine64 nsis icoutils unzip
 )
 # The fuzz target (tests/fuzz) builds with clang and its libFuzzer runtime.
 if [[ "${1:-}" == "--fuzz" ]]; then

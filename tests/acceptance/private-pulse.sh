@@ -193,7 +193,17 @@ expect_limited() {
     local what=$1 seconds=$2 pattern=$3 limit=$4 status=0 said start ms
     shift 4
     local run=(prlimit "--$limit" "$@")
-    [[ "$limit" != nproc=* ]] || run=(runuser -u nobody -- env HOME="$LIMITS_DIR" "${run[@]}")
+    # Under the asan preset the sanitizers' runtime itself opens files (it reads the process's
+    # maps to check each virtual call) and floods the run with its own errors below ulimit -n 16:
+    # that case says nothing of the program there.
+    if [[ -n "${QUORVEL_SANITIZED:-}" && "$limit" == nofile=* ]]; then
+        echo "$what: not run under the sanitizers, whose runtime needs descriptors of its own"
+        return 0
+    fi
+    # LeakSanitizer's check at the exit runs in a thread of its own, which a process that may
+    # start none cannot have: under the asan preset the leak check is off for that case.
+    [[ "$limit" != nproc=* ]] || run=(runuser -u nobody -- env HOME="$LIMITS_DIR" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "${run[@]}")
     start=$(now_ms)
     said=$(cd "$LIMITS_DIR" && timeout $((seconds + 10)) "${run[@]}" 2>&1 >/dev/null) || status=$?
     ms=$(($(now_ms) - start))

@@ -1,6 +1,6 @@
 # Sourced by the scripts that run the Windows build under Wine: finds wine and wineserver,
-# and gives use_prefix, wine_run and need_exe. Expects $state, the file that the prefix
-# fixture (wine-tests.sh prefix) wrote.
+# and gives use_prefix, wine_run, need_exe and desktop_gone. Expects $state, the file that the
+# prefix fixture (wine-tests.sh prefix) wrote.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 wine=""
@@ -70,4 +70,24 @@ fresh_prefix() {
         exit 1
     fi
     export WINEPREFIX=$dir/prefix
+}
+
+# A prefix's desktop belongs to the display that its first program had: one made with no
+# display ends a few seconds after its programs, and a window started after that makes it anew
+# on the display it has. Waits for the desktop of $WINEPREFIX to end (ends it after 15 s).
+desktop_gone() {
+    local desktop process
+    for _ in $(seq 30); do
+        desktop=""
+        for process in /proc/[0-9]*; do
+            if grep -qa 'explorer.exe' "$process/cmdline" 2>/dev/null &&
+                tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+                desktop=${process#/proc/}
+            fi
+        done
+        [[ -n "$desktop" ]] || return 0
+        sleep 0.5
+    done
+    kill "$desktop" 2>/dev/null || true
+    sleep 1
 }

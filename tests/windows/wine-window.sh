@@ -14,9 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 exe=$(realpath "$1") tonesets=$(realpath "$2")
 # Wine traces each message box with its text, which no X client can read from the box.
 trace="-all,+msgbox"
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
-[[ -x "$wine" ]] || wine=$(command -v wine64 || command -v wine)
+source "$here/wine-common.sh"
 [[ -f "$exe" ]] || { echo "$exe is missing: build the Windows tree first (make windows)" >&2; exit 1; }
 
 source "$here/../acceptance/private-pulse.sh"
@@ -41,18 +39,7 @@ status=0
 env -u DISPLAY "$here/wine-tests.sh" prefix "$state" >/dev/null || status=$?
 ((status == 0)) || exit $status
 export WINEPREFIX=$(cat "$state") WINEDEBUG=$trace
-for _ in $(seq 60); do
-    desktop=""
-    for process in /proc/[0-9]*; do
-        if grep -qa 'explorer.exe' "$process/cmdline" 2>/dev/null &&
-            tr '\0' '\n' <"$process/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-            desktop=${process#/proc/}
-        fi
-    done
-    [[ -n "$desktop" ]] || break
-    sleep 0.5
-done
-[[ -z "$desktop" ]] || { echo "the prefix's desktop made with no display stays" >&2; exit 1; }
+desktop_gone
 private_x_start "$TEST_DIR/x"
 sink=quorvel_wine_window
 private_pulse_start "$sink"
