@@ -166,7 +166,6 @@ void QtToneWindow::describeForScreenReaders()
     Label4->setBuddy(Text2);
 }
 
-
 QWidget* QtToneWindow::control(Control which) const
 {
     switch (which) {

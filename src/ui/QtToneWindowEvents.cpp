@@ -1,7 +1,6 @@
 // The user's events, forwarded to the handlers: the selector, the option, the button, the
 // keys and clicks of the boxes, Escape, and the close request.
 #include "QtToneWindow.h"
-
 #include "RepeatCheckBox.h"
 
 #include <QApplication>

@@ -118,7 +118,8 @@ std::optional<std::array<double, 3>> frmTone::durationBoxes()
     }
     if (problems.empty())
         return milliseconds;
-    m_messages.show(problems + "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.",
+    m_messages.show(problems +
+                        "Type a number of milliseconds, such as 70 or 12.5. Nothing was sent.",
                     kQuorvelTitle, Messages::Icon::Information);
     return std::nullopt;
 }

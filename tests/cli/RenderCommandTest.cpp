@@ -405,12 +405,14 @@ TEST(RenderCommand, TheTransmitterIsReleasedOnEveryWayOut)
         const auto at = [&](const std::string& what) -> std::optional<std::uint32_t> {
             if (!row.deviceFailure.starts_with(what + ":"))
                 return std::nullopt;
-            return static_cast<std::uint32_t>(std::stoul(row.deviceFailure.substr(what.size() + 1)));
+            return static_cast<std::uint32_t>(
+                std::stoul(row.deviceFailure.substr(what.size() + 1)));
         };
         const std::uint32_t soundMs = at("late").value_or(570);
         const auto watchdogEnds = at("watchdog");
         bool watchdogGone = false;
-        if (!row.deviceFailure.empty() && row.deviceFailure != "stall" && !at("late") && !watchdogEnds)
+        if (!row.deviceFailure.empty() && row.deviceFailure != "stall" && !at("late") &&
+            !watchdogEnds)
             wave.failStep(row.deviceFailure, 6);
         bool raised = false;
         events.onWait = [&](auto limit) {

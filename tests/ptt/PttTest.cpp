@@ -11,7 +11,6 @@
 
 #include <condition_variable>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -19,6 +18,7 @@
 #include <mutex>
 #include <pty.h>
 #include <sstream>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -408,7 +408,8 @@ TEST(HamlibThread, ACallerWaitingThroughItsLoopIsWokenByTheResultAndLeavesAtItsS
     using namespace std::chrono_literals;
     HamlibThread& thread = HamlibThread::instance();
     StoppedLineWait never(1h);
-    EXPECT_EQ(thread.run<int>(1s, [] { return 5; }, [](std::optional<int>&) { FAIL(); }, &never),
+    EXPECT_EQ(thread.run<int>(
+                  1s, [] { return 5; }, [](std::optional<int>&) { FAIL(); }, &never),
               5);
     // Stopped 50 ms into a 300 ms call with a 4 s limit: the caller leaves then, and the call
     // finishes late on the thread.
@@ -495,8 +496,10 @@ TEST(ProcessWatchdog, HearsTheTimeOutAndTheReleaseAndNeverHoldsTheProgramOrTheLi
         ProcessWatchdog watchdog(script.path);
         ASSERT_EQ(watchdog.start("cm108:/dev/null", -1), "");
         EXPECT_FALSE(watchdog.ended());
-        const auto expected = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  Clock::now().time_since_epoch()).count() + 2500;
+        const auto expected =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+                .count() +
+            2500;
         watchdog.releaseWithin(std::chrono::milliseconds(2500));
         watchdog.released();
         ASSERT_TRUE(waitForFile(script.file("heard"), "released\n"));

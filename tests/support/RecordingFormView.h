@@ -85,7 +85,7 @@ public:
 
     static std::string name(Control control)
     {
-        static const char* const names[] = {"Text1", "Text2", "Text3",   "Text4",
+        static const char* const names[] = {"Text1",  "Text2", "Text3",   "Text4",
                                             "Label3", "chkE",  "cmbTone", "cmdTone"};
         return names[static_cast<int>(control)];
     }

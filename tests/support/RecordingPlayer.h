@@ -36,8 +36,8 @@ public:
     void play(const std::string& sequence) override
     {
         const bool starts = !sequence.empty() && !m_module.Playing;
-        plays.push_back({sequence, m_module.ToneDuration, m_module.TonePause,
-                         m_module.SequencePause, starts});
+        plays.push_back(
+            {sequence, m_module.ToneDuration, m_module.TonePause, m_module.SequencePause, starts});
         if (!starts)
             return;
         m_module.Playing = m_waiting = true;

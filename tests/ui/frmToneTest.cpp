@@ -132,7 +132,8 @@ TEST_F(Handlers, LoadAppliesTheFilesAfterThePresetsAndUnloadWritesWhatTheControl
     std::string captionAtMessage;
     messages.onShow = [&](auto&) { captionAtMessage = view.windowCaption; };
     form.Form_Load();
-    expectLast(1, "No Toneset Definition found. Forced DTMF only.", "Quorvel v3", Icon::Information);
+    expectLast(1, "No Toneset Definition found. Forced DTMF only.", "Quorvel v3",
+               Icon::Information);
     EXPECT_EQ(captionAtMessage, "Quorvel v3");
     EXPECT_EQ(view.takeLog(), "caption=Quorvel v3 index 0 chkE off Text2=100 Text3=60 Text1=12 3 "
                               "Text2=70 Text3=5 Text4=300 chkE=1");
@@ -202,7 +203,8 @@ TEST_F(Handlers, SendZeroesNegativesPlaysWithTheBoxesAndShowsThePlayTime)
     const auto& play = player.plays.back();
     EXPECT_EQ(std::tuple(play.sequence, play.toneDuration, play.tonePause, play.sequencePause),
               std::tuple("12 3", 0.0, 0.0125, 0.0));
-    EXPECT_EQ(std::tuple(m.SampleRate, m.ToneSamples, m.TonePauseSamples), std::tuple(22050, 0, 276));
+    EXPECT_EQ(std::tuple(m.SampleRate, m.ToneSamples, m.TonePauseSamples),
+              std::tuple(22050, 0, 276));
 
     // An empty sequence plays nothing and still sets the caption.
     view.texts[Control::Text1] = "";
@@ -298,6 +300,5 @@ TEST_F(Handlers, TheSequenceBoxKeepsSymbolsUpperCasedAndSendsOnEnter)
     form.Text1_KeyUp();
     form.Text1_Click();
     form.Text3_Click();
-    EXPECT_EQ(view.takeLog(),
-              "Label3=Tone Sequence (5 car.) Label3=Tone Sequence (5 car.) keys");
+    EXPECT_EQ(view.takeLog(), "Label3=Tone Sequence (5 car.) Label3=Tone Sequence (5 car.) keys");
 }
