@@ -18,17 +18,23 @@ const char* const kExamples =
 
 } // namespace
 
-std::variant<WindowOptions, WindowUsageError> parseWindowOptions(const QStringList& arguments)
+std::variant<WindowOptions, WindowUsageError>
+parseWindowOptions(const std::vector<std::string>& arguments, bool withUserFolder)
 {
     OptionTable table("quorvel", "[options]", kDescription);
     table.add({{"h,help", "Show this help.", ""}, {"v,version", "Show the version.", ""}});
+    if (withUserFolder)
+        table.add({{"user-folder",
+                    "Keep TONESETS.INI and Quorvel.ini in %APPDATA%\\Quorvel, where the\n"
+                    "TONESETS.INI beside quorvel.exe is copied on the first start. Without it,\n"
+                    "both are in the folder quorvel is started in.",
+                    ""}});
     addRadioOptions(table, false);
 
     WindowOptions options;
     options.helpText = table.helpText() + kExamples;
-    std::vector<std::string> words;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        words.push_back(arguments[i].toStdString());
+    const std::vector<std::string> words(
+        arguments.empty() ? arguments.end() : arguments.begin() + 1, arguments.end());
     if (!table.parse(words))
         return WindowUsageError{table.errorText(), options.helpText};
     if (table.isSet("help")) {
@@ -44,5 +50,6 @@ std::variant<WindowOptions, WindowUsageError> parseWindowOptions(const QStringLi
                                 options.helpText};
     if (auto error = readRadioOptions(table, options.radio, nullptr))
         return WindowUsageError{*error, options.helpText};
+    options.userFolder = withUserFolder && table.isSet("user-folder");
     return options;
 }

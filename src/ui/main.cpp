@@ -25,6 +25,7 @@
 #include <iostream>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace
 {
@@ -50,10 +51,7 @@ void showStartProblem(int argc, char* argv[], const std::string& text)
 int run(int argc, char* argv[])
 {
     // The options first: --help, --version and a bad option need no display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    auto parsed = parseWindowOptions(arguments);
+    auto parsed = parseWindowOptions(std::vector<std::string>(argv, argv + argc));
     if (const auto* usage = std::get_if<WindowUsageError>(&parsed)) {
         std::cerr << "quorvel: " << usage->message << "\nTry 'quorvel --help'.\n";
         showStartProblem(argc, argv, usage->message + "\n\nTry 'quorvel --help'.");

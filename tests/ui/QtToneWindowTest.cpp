@@ -525,8 +525,9 @@ TEST_F(WindowTest, AKeyedSendReleasesTheLineOnEveryWayOutAndShowsBoxesAfterTheRe
 // The window reads quorvel-render's radio options with the same parser; nothing else.
 TEST(WindowOptions, TheRadioOptionsOfTheRendererAndNothingElse)
 {
-    const auto parse = [](const QStringList& args) {
-        return parseWindowOptions(QStringList{"quorvel"} + args);
+    const auto parse = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "quorvel");
+        return parseWindowOptions(args);
     };
     const auto options = std::get<WindowOptions>(
         parse({"--ptt", "cm108:auto:2", "--ptt-lead", "100", "--ptt-timeout", "0", "--calls", "2",
@@ -538,9 +539,10 @@ TEST(WindowOptions, TheRadioOptionsOfTheRendererAndNothingElse)
     EXPECT_FALSE(std::get<WindowOptions>(parse({})).radio.ptt);
     EXPECT_TRUE(std::get<WindowOptions>(parse({"--help"})).help);
     for (const auto& [args, message] :
-         {std::pair<QStringList, std::string>{{"--bogus"}, "Unknown option 'bogus'."},
+         {std::pair<std::vector<std::string>, std::string>{{"--bogus"}, "Unknown option 'bogus'."},
           {{"--list-devices"}, "Unknown option 'list-devices'."},
           {{"--play"}, "Unknown option 'play'."},
+          {{"--user-folder"}, "Unknown option 'user-folder'."},
           {{"12345"}, "unexpected argument '12345'"},
           {{"--ptt-wait", "5"}, "--ptt-wait needs --ptt"},
           {{"--level", "-100"}, "invalid value for --level: '-100' is less than -80"},

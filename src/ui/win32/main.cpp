@@ -9,14 +9,15 @@
 #include "Win32MessageBoxes.h"
 #include "Win32Text.h"
 #include "Win32ToneWindow.h"
-#include "Win32WindowOptions.h"
 #include "WinMmWaveOut.h"
+#include "WindowOptions.h"
 #include "modTone.h"
 
 #include <commctrl.h>
 #include <cstdio>
 #include <shellapi.h>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace
@@ -64,13 +65,16 @@ int runMessageLoop(Win32EventPump& events)
 
 int main()
 {
-    const Win32WindowOptions options = parseWin32WindowOptions(arguments());
-    if (!options.error.empty()) {
-        say("quorvel: " + options.error + "\nTry 'quorvel --help'.\n", true);
+    std::vector<std::string> words = arguments();
+    words.insert(words.begin(), "quorvel");
+    const auto parsed = parseWindowOptions(words, true);
+    if (const auto* usage = std::get_if<WindowUsageError>(&parsed)) {
+        say("quorvel: " + usage->message + "\nTry 'quorvel --help'.\n", true);
         return 2;
     }
+    const WindowOptions& options = std::get<WindowOptions>(parsed);
     if (options.help || options.version) {
-        say(options.help ? kWin32WindowHelp : "quorvel " QUORVEL_VERSION "\n", false);
+        say(options.help ? options.helpText : "quorvel " QUORVEL_VERSION "\n", false);
         return 0;
     }
     if (options.userFolder) {
@@ -85,20 +89,22 @@ int main()
     InitCommonControlsEx(&controls);
 
     modTone module;
+    module.Framing = options.radio.framing;
+    const std::string outputName = options.radio.device.value_or("");
     WinMmWaveOut device;
     // An output that is not there now is no reason not to start: every Send plays on it or
     // fails, and the first failure's box says why. The sound never goes elsewhere instead.
-    if (!options.device.empty()) {
-        if (const std::string why = chooseOutput(device, options.device); !why.empty())
+    if (!outputName.empty()) {
+        if (const std::string why = chooseOutput(device, outputName); !why.empty())
             std::fprintf(stderr, "quorvel: %s\n", why.c_str());
-        device.setOutputDevice(options.device);
+        device.setOutputDevice(outputName);
     }
     SteadyTickCounter ticks;
     Win32MessageBoxes messages;
-    OutputReportMessages cycleMessages(messages, device, options.device);
+    OutputReportMessages cycleMessages(messages, device, outputName);
     Win32EventPump events;
     PlaybackCycle cycle(module, device, ticks,
-                        options.device.empty() ? static_cast<Messages&>(messages) : cycleMessages,
+                        outputName.empty() ? static_cast<Messages&>(messages) : cycleMessages,
                         events);
 
     // Main: the start-up check, then the window, loaded while hidden and then shown.
